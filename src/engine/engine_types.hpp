@@ -1,0 +1,110 @@
+// Shared types of the tree comparison engine: the distance matrix, the leaf
+// order, the cluster table and the cluster list, each owning its storage and
+// carrying its own leaf count. Leaves are numbered 1..n, clusters 1..2n-3.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace rf {
+
+// Branch points and edge lengths at or below this are taken as zero.
+inline constexpr double ZERO_TOLERANCE = 1e-05;
+// An offset or pendant length at or below this rejects the matrix.
+inline constexpr double ADDITIVITY_LIMIT = -0.01;
+
+// Rows and columns 0..n of doubles; entry (i, j) is row i, column j as read.
+// Construction allocates without touching the cells, so pages are first
+// touched by whoever fills them. Throws std::bad_alloc when it cannot.
+class DistanceMatrix {
+public:
+    explicit DistanceMatrix(std::int32_t leaf_count);
+
+    [[nodiscard]] std::int32_t leaf_count() const noexcept { return leaf_count_; }
+    [[nodiscard]] double* row(std::int32_t i) noexcept { return cells_.get() + offset(i); }
+    [[nodiscard]] const double* row(std::int32_t i) const noexcept { return cells_.get() + offset(i); }
+    [[nodiscard]] double& at(std::int32_t i, std::int32_t j) noexcept { return row(i)[j]; }
+    [[nodiscard]] double at(std::int32_t i, std::int32_t j) const noexcept { return row(i)[j]; }
+
+private:
+    [[nodiscard]] std::size_t offset(std::int32_t i) const noexcept {
+        return static_cast<std::size_t>(i) * stride_;
+    }
+
+    std::int32_t leaf_count_;
+    std::size_t stride_;
+    std::unique_ptr<double[]> cells_;
+};
+
+// Positions 1..n holding a permutation of the leaves (position 0 unused).
+using LeafOrder = std::vector<std::int32_t>;
+
+// One row of bits per cluster 1..2n-3 (row 0 unused), bit v for leaf v.
+// Rows compare as unsigned binary numbers with leaf n most significant: that
+// numeric order is the cluster order the list is kept in.
+class ClusterTable {
+public:
+    using Word = std::uint64_t;
+    static constexpr std::int32_t WORD_BITS = 64;
+
+    explicit ClusterTable(std::int32_t leaf_count);
+
+    [[nodiscard]] std::int32_t leaf_count() const noexcept { return leaf_count_; }
+    [[nodiscard]] std::int32_t cluster_capacity() const noexcept { return 2 * leaf_count_ - 3; }
+    [[nodiscard]] std::size_t words_per_row() const noexcept { return words_per_row_; }
+
+    [[nodiscard]] const Word* row(std::int32_t cluster) const noexcept {
+        return bits_.get() + static_cast<std::size_t>(cluster) * words_per_row_;
+    }
+    [[nodiscard]] bool has_leaf(std::int32_t cluster, std::int32_t leaf) const noexcept {
+        return ((row(cluster)[word_of(leaf)] >> bit_of(leaf)) & 1U) != 0;
+    }
+    void add_leaf(std::int32_t cluster, std::int32_t leaf) noexcept {
+        mutable_row(cluster)[word_of(leaf)] |= Word{1} << bit_of(leaf);
+    }
+    void copy_row(std::int32_t to, std::int32_t from) noexcept;
+    void clear() noexcept;
+
+private:
+    [[nodiscard]] Word* mutable_row(std::int32_t cluster) noexcept {
+        return bits_.get() + static_cast<std::size_t>(cluster) * words_per_row_;
+    }
+    static std::size_t word_of(std::int32_t leaf) noexcept {
+        return static_cast<std::size_t>(leaf) / WORD_BITS;
+    }
+    static unsigned bit_of(std::int32_t leaf) noexcept { return static_cast<unsigned>(leaf) % WORD_BITS; }
+
+    std::int32_t leaf_count_;
+    std::size_t words_per_row_;
+    std::unique_ptr<Word[]> bits_;
+};
+
+// -1, 0 or 1 as row a comes before, equals or comes after row b in cluster
+// order (the row with 0 at the highest differing leaf first).
+[[nodiscard]] int compare_cluster_rows(const ClusterTable::Word* a, const ClusterTable::Word* b,
+                                       std::size_t words) noexcept;
+
+// Cluster numbers at positions 1..2n-3 (position 0 unused).
+class ClusterList {
+public:
+    explicit ClusterList(std::int32_t leaf_count)
+        : entries_(static_cast<std::size_t>(2 * static_cast<std::int64_t>(leaf_count) - 2), 0) {}
+
+    [[nodiscard]] std::int32_t capacity() const noexcept {
+        return static_cast<std::int32_t>(entries_.size()) - 1;
+    }
+    [[nodiscard]] std::int32_t& operator[](std::int32_t position) noexcept {
+        return entries_[static_cast<std::size_t>(position)];
+    }
+    [[nodiscard]] std::int32_t operator[](std::int32_t position) const noexcept {
+        return entries_[static_cast<std::size_t>(position)];
+    }
+    [[nodiscard]] std::int32_t* data() noexcept { return entries_.data(); }
+
+private:
+    std::vector<std::int32_t> entries_;
+};
+
+} // namespace rf
