@@ -1,0 +1,13 @@
+// rf_compare: Robinson-Foulds distances between the tree of the first
+// additive distance matrix in a file and the trees of the following ones.
+// Command-line arguments are ignored; everything is asked on the console.
+#include <cstdio>
+
+#include "exit_procedure.hpp"
+#include "platform.hpp"
+#include "run_loop.hpp"
+
+int main() {
+    const int exit_code = rf::run_rf_compare(stdin, stdout);
+    return rf::exit_procedure(exit_code, stdin, stdout, rf::stdout_is_console());
+}

@@ -1,0 +1,45 @@
+// Reading the matrix file: the leaf count n, then n-by-n matrices of reals,
+// row by row, as white-space separated words in any layout.
+#pragma once
+
+#include <cstdint>
+
+#include "engine_types.hpp"
+#include "word_reader.hpp"
+
+namespace rf {
+
+enum class LeafCountStatus {
+    ok,
+    bad,       // not wholly a decimal integer, or below 2
+    too_large, // beyond the signed 32-bit range
+};
+
+struct LeafCountResult {
+    LeafCountStatus status;
+    std::int32_t leaf_count;
+};
+
+// Reads the first word of the file as n.
+[[nodiscard]] LeafCountResult read_leaf_count(WordReader& input);
+
+enum class MatrixStatus {
+    ok,
+    input_ended, // the input ended before the matrix was complete
+    bad_entry,   // a word that is not one decimal real, or overflows a double
+};
+
+struct MatrixReadResult {
+    MatrixStatus status;
+    std::int32_t row = 0; // where a bad entry stands, numbered from 1
+    std::int32_t column = 0;
+};
+
+// Reads n*n entries into rows and columns 1..n; the diagonal's words are read
+// and stored as 0, and so is entry [0][0]. Nothing is stored past a failure.
+[[nodiscard]] MatrixReadResult read_matrix(WordReader& input, DistanceMatrix& matrix);
+
+// True when nothing but white space remains before the next matrix.
+[[nodiscard]] bool input_ended(WordReader& input);
+
+} // namespace rf
