@@ -1,0 +1,160 @@
+// The built program, driven as a user drives it: answers on standard input,
+// a matrix file in the folder; checked are the console text after the
+// banner, the exit code and every file left in the folder.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "run_binary.hpp"
+
+namespace rf::testing {
+namespace {
+
+const std::string BANNER_TOP = "* ---------------------------------------------*\n"
+                               "* Computation of the Robinson and Foulds       *\n";
+constexpr std::size_t BANNER_BYTES = 21 * 49 + 1;
+
+const std::string ASK_FILE = "Enter the input file name for additive distance matrices\n\n";
+const std::string ASK_RESULT = "\n\nEnter the output file name for the obtaining Robinson and Foulds topological "
+                               "distances between the first matrix in the input file and the following ones \n\n";
+const std::string COUNT_PROMPT = "Enter the number of matrices to analyze (including the first one)\n\n";
+const std::string REFUSAL = "\n\nYou must analyse at least two additive distance matrices\n\n" + COUNT_PROMPT;
+const std::string DIALOGUE = ASK_FILE + ASK_RESULT + "\n\n" + COUNT_PROMPT + "\n\n";
+const std::string DONE = "\n\nResults in the Output file";
+const std::string BAD_MATRIX_NUMBER = "\n\nError\nBad matrix number";
+const std::string NOT_ADDITIVE = "\n This is not an additive distance \n";
+const std::string CONSOLE_ENDED = "\n\nError\nEnd of console input";
+
+// n = 4: inner edge {3, 4}; inner edge {2, 4}; a star; a matrix that is not additive.
+const std::string EDGE_34 = "0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n";
+const std::string EDGE_24 = "0 3 2 3\n3 0 3 2\n2 3 0 3\n3 2 3 0\n";
+const std::string STAR = "0 2 2 2\n2 0 2 2\n2 2 0 2\n2 2 2 0\n";
+const std::string SKEWED = "0 1 10 1\n1 0 1 1\n10 1 0 1\n1 1 1 0\n";
+const std::string EXAMPLE = "4\n" + EDGE_34 + "\n" + EDGE_24;
+
+std::string progress(int from, int to) {
+    std::string text;
+    for (int j = from; j <= to; ++j) {
+        text += "\n Matrix " + std::to_string(j) + " \n";
+    }
+    return text;
+}
+
+std::string bad_entry(int matrix, int row, int column) {
+    return "\n\nError\nBad entry in matrix " + std::to_string(matrix) + ", row " + std::to_string(row) +
+           ", column " + std::to_string(column);
+}
+
+struct Scenario {
+    const char* name;
+    std::string matrix_file; // written as in.txt
+    std::string answers;
+    std::string console; // after the banner
+    int exit_code;
+    std::optional<std::string> result; // out.txt afterwards; nothing: no such file
+    std::map<std::string, std::string> other_files = {};
+};
+
+std::vector<Scenario> scenarios() {
+    const std::string ask_all = "in.txt out.txt ";
+    return {
+        {"the example", EXAMPLE, "in.txt\nout.txt\n2\n", DIALOGUE + progress(1, 2) + DONE, 0, "2 \n"},
+        {"type-ahead on one line", EXAMPLE, "in.txt out.txt 2", DIALOGUE + progress(1, 2) + DONE, 0, "2 \n"},
+        {"empty lines answer nothing", EXAMPLE, "\n\nin.txt\n\n\nout.txt\n\n2\n", DIALOGUE + progress(1, 2) + DONE, 0,
+         "2 \n"},
+        {"count re-prompts", EXAMPLE, ask_all + "1 0 -3 abc 3.5 99999999999 +02",
+         ASK_FILE + ASK_RESULT + "\n\n" + COUNT_PROMPT + REFUSAL + REFUSAL + REFUSAL + REFUSAL + REFUSAL + REFUSAL +
+             "\n\n" + progress(1, 2) + DONE,
+         0, "2 \n"},
+        {"more matrices than asked", "4\n" + EDGE_34 + STAR + EDGE_24 + "garbage", ask_all + "2",
+         DIALOGUE + progress(1, 2) + DONE, 0, "1 \n"},
+        {"layouts: one line, one entry per line, CR LF, tabs, exponents",
+         "4 0 2 3 3 2 0 3 3 3 3 0 2 3 3 2 0\n0\n3\n2\n3\n3\n0\n3\n2\n2\n3\n0\n3\n3\n2\n3\n0\n"
+         "0 2 3 3\r\n2 0 3 3\r\n3 3 0 2\r\n3 3 2 0\r\n"
+         "7.5\t2e0\t+2.0\t2E+00\n2 -1 2 2\n.2e1 2 0 20e-1\n2.000 2 2 0\n",
+         ask_all + "4", DIALOGUE + progress(1, 4) + DONE, 0, "2 \n0 \n1 \n"},
+        {"two leaves", "2\n0 1\n1 0\n0 5\n5 0\n", ask_all + "2", DIALOGUE + progress(1, 2) + DONE, 0, "0 \n"},
+        {"long file names", EXAMPLE, "in.txt a_result_file_name_of_more_than_nineteen_characters.txt 2",
+         DIALOGUE + progress(1, 2) + DONE, 0, std::nullopt,
+         {{"a_result_file_name_of_more_than_nineteen_characters.txt", "2 \n"}}},
+        // Stops in the dialogue.
+        {"matrix file missing", EXAMPLE, "missing.txt out.txt 2", ASK_FILE + "\nFile missing.txt was not found ", 1,
+         std::nullopt},
+        {"no answers", EXAMPLE, "", ASK_FILE + CONSOLE_ENDED, 1, std::nullopt},
+        {"no result file name", EXAMPLE, "in.txt\n", ASK_FILE + ASK_RESULT + CONSOLE_ENDED, 1, std::nullopt},
+        {"no count after a refusal", EXAMPLE, ask_all + "1",
+         ASK_FILE + ASK_RESULT + "\n\n" + COUNT_PROMPT + REFUSAL + CONSOLE_ENDED, 1, std::nullopt},
+        {"result file is the input file", EXAMPLE, "in.txt ./in.txt 2", ASK_FILE + ASK_RESULT + "\nFile ./in.txt is the input file ",
+         1, std::nullopt},
+        // Stops on n.
+        {"n not a number", "abc\n" + EDGE_34, ask_all + "2", DIALOGUE + "\n\nError\nBad number of objects", 1, std::nullopt},
+        {"n not an integer", "4.5\n" + EDGE_34, ask_all + "2", DIALOGUE + "\n\nError\nBad number of objects", 1,
+         std::nullopt},
+        {"n below 2", "1\n0\n0\n", ask_all + "2", DIALOGUE + "\n\nError\nBad number of objects", 1, std::nullopt},
+        {"n negative", "-4\n", ask_all + "2", DIALOGUE + "\n\nError\nBad number of objects", 1, std::nullopt},
+        {"empty matrix file", "", ask_all + "2", DIALOGUE + "\n\nError\nBad number of objects", 1, std::nullopt},
+        {"n beyond 32 bits", "99999999999\n", ask_all + "2", DIALOGUE + " Data matrix is too large\n ", 1, std::nullopt},
+        {"n too large to allocate", "2147483647\n", ask_all + "2", DIALOGUE + " Data matrix is too large\n ", 1,
+         std::nullopt},
+        {"n too large for memory", "200000\n", ask_all + "2", DIALOGUE + " Data matrix is too large\n ", 1, std::nullopt},
+        // The input ends early.
+        {"ends right after matrix 1", "4\n" + EDGE_34.substr(0, EDGE_34.size() - 1), ask_all + "2",
+         DIALOGUE + progress(1, 1) + BAD_MATRIX_NUMBER, 1, std::nullopt},
+        {"ends after matrix 1 and a line end", "4\n" + EDGE_34 + "\n \n", ask_all + "2",
+         DIALOGUE + progress(1, 1) + BAD_MATRIX_NUMBER, 1, std::nullopt},
+        {"ends inside matrix 1", "4\n0 2 3 3\n2 0", ask_all + "2", DIALOGUE + progress(1, 1) + BAD_MATRIX_NUMBER, 1,
+         std::nullopt},
+        {"ends inside matrix 2", "4\n" + EDGE_34 + "0 2 3\n", ask_all + "2", DIALOGUE + progress(1, 2) + BAD_MATRIX_NUMBER,
+         1, std::nullopt},
+        {"ends after matrix 2 of 3", EXAMPLE, ask_all + "3", DIALOGUE + progress(1, 2) + BAD_MATRIX_NUMBER + DONE, 1,
+         "2 \n"},
+        {"ends inside matrix 4 of 5", "4\n" + EDGE_34 + EDGE_24 + STAR + "0 1", ask_all + "5",
+         DIALOGUE + progress(1, 4) + BAD_MATRIX_NUMBER + DONE, 1, "2 \n1 \n"},
+        // Words that are not numbers.
+        {"stray word in matrix 1", "4\n0 2 3 3\n2 0 x 3\n", ask_all + "2", DIALOGUE + progress(1, 1) + bad_entry(1, 2, 3), 1,
+         std::nullopt},
+        {"NaN in matrix 2", "4\n" + EDGE_34 + "0 nan 3 3\n", ask_all + "2", DIALOGUE + progress(1, 2) + bad_entry(2, 1, 2),
+         1, std::nullopt},
+        {"inf on the diagonal of matrix 3", "4\n" + EDGE_34 + EDGE_24 + "0 2 2 2\n2 inf 2 2\n", ask_all + "3",
+         DIALOGUE + progress(1, 3) + bad_entry(3, 2, 2) + DONE, 1, "2 \n"},
+        {"overflowing entry", "4\n0 2 3 3\n2 0 3 3\n3 3 0 1e999\n", ask_all + "2",
+         DIALOGUE + progress(1, 1) + bad_entry(1, 3, 4), 1, std::nullopt},
+        {"sign glued to the last entry", "4\n" + EDGE_34.substr(0, EDGE_34.size() - 1) + "-3 3 2 3\n", ask_all + "2",
+         DIALOGUE + progress(1, 1) + bad_entry(1, 4, 4), 1, std::nullopt},
+        {"binary garbage", std::string("4\n0 \x01\xff\x00 2", 10), ask_all + "2", DIALOGUE + progress(1, 1) + bad_entry(1, 1, 2),
+         1, std::nullopt},
+        // Matrices that are not additive.
+        {"matrix 1 not additive, old result untouched", "4\n" + SKEWED + EDGE_34, ask_all + "2",
+         DIALOGUE + progress(1, 1) + NOT_ADDITIVE, 1, "old\n", {{"out.txt", "old\n"}}},
+        {"matrix 2 not additive", "4\n" + EDGE_34 + SKEWED, ask_all + "2", DIALOGUE + progress(1, 2) + NOT_ADDITIVE, 1, ""},
+        {"matrix 4 not additive", "4\n" + EDGE_34 + EDGE_24 + STAR + SKEWED, ask_all + "4",
+         DIALOGUE + progress(1, 4) + NOT_ADDITIVE, 1, "2 \n1 \n"},
+        // The result file.
+        {"result file cannot be created", EXAMPLE, "in.txt no/such/folder 2",
+         DIALOGUE + progress(1, 2) + "\nFile no/such/folder cannot be created ", 1, std::nullopt},
+        {"result file cannot be written", EXAMPLE, "in.txt /dev/full 2",
+         DIALOGUE + progress(1, 2) + "\nFile /dev/full could not be written ", 1, std::nullopt},
+    };
+}
+
+TEST(EndToEnd, Scenarios) {
+    for (const Scenario& s : scenarios()) {
+        SCOPED_TRACE(s.name);
+        std::map<std::string, std::string> files = s.other_files;
+        files["in.txt"] = s.matrix_file;
+        const RunResult run = run_rf_compare(files, s.answers);
+
+        EXPECT_EQ(run.exit_code, s.exit_code);
+        ASSERT_GE(run.console.size(), BANNER_BYTES);
+        EXPECT_EQ(run.console.substr(0, BANNER_TOP.size()), BANNER_TOP);
+        EXPECT_EQ(run.console.substr(BANNER_BYTES), s.console);
+        std::map<std::string, std::string> expected = files;
+        if (s.result) {
+            expected["out.txt"] = *s.result;
+        }
+        EXPECT_EQ(run.files, expected);
+    }
+}
+
+} // namespace
+} // namespace rf::testing

@@ -1,0 +1,70 @@
+#include "run_binary.hpp"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace rf::testing {
+
+namespace fs = std::filesystem;
+
+fs::path fresh_folder() {
+    static std::atomic<int> serial{0};
+    const fs::path folder = fs::temp_directory_path() /
+                            ("rf_compare_test_" + std::to_string(getpid()) + "_" + std::to_string(serial++));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void write_file(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers) {
+    const fs::path folder = fresh_folder();
+    const fs::path io = fresh_folder(); // the console's files stay out of the listing
+    for (const auto& [name, content] : files) {
+        write_file(folder / name, content);
+    }
+    write_file(io / "stdin", answers);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int in = open((io / "stdin").c_str(), O_RDONLY);
+        const int out = open((io / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(folder.c_str()) != 0) {
+            _exit(127);
+        }
+        execl(RF_COMPARE_PATH, "rf_compare", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) {
+        throw std::runtime_error("cannot run rf_compare");
+    }
+    RunResult result;
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.console = read_file(io / "stdout");
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            result.files[entry.path().filename().string()] = read_file(entry.path());
+        }
+    }
+    fs::remove_all(folder);
+    fs::remove_all(io);
+    return result;
+}
+
+} // namespace rf::testing

@@ -1,0 +1,26 @@
+// Runs the built rf_compare in a scratch folder with given answers on
+// standard input, as a user would, and collects what it leaves behind.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace rf::testing {
+
+struct RunResult {
+    std::string console;                         // standard output, banner included
+    int exit_code = -1;
+    std::map<std::string, std::string> files;    // every file in the folder afterwards
+};
+
+// Creates the given files in a fresh folder, runs the program there with
+// standard input read from `answers` and standard output to a file.
+RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers);
+
+std::filesystem::path fresh_folder();
+std::string read_file(const std::filesystem::path& path);
+void write_file(const std::filesystem::path& path, const std::string& content);
+
+} // namespace rf::testing
