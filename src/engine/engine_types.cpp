@@ -2,16 +2,28 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace rf {
 
 namespace {
 
-std::size_t checked_square(std::size_t side) {
-    if (side != 0 && side > SIZE_MAX / side) {
+std::size_t checked_product(std::size_t a, std::size_t b) {
+    if (a != 0 && b > SIZE_MAX / a) {
         throw std::bad_array_new_length();
     }
-    return side * side;
+    return a * b;
+}
+
+// Throws std::bad_alloc when the block cannot be had; zeroed on request.
+template <typename T>
+HeapArray<T> allocate_array(std::size_t count, bool zeroed) {
+    const std::size_t bytes = checked_product(count, sizeof(T));
+    void* block = zeroed ? std::calloc(count, sizeof(T)) : std::malloc(bytes);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return HeapArray<T>(static_cast<T*>(block));
 }
 
 } // namespace
@@ -19,12 +31,12 @@ std::size_t checked_square(std::size_t side) {
 DistanceMatrix::DistanceMatrix(std::int32_t leaf_count)
     : leaf_count_(leaf_count),
       stride_(static_cast<std::size_t>(leaf_count) + 1),
-      cells_(std::make_unique_for_overwrite<double[]>(checked_square(stride_))) {}
+      cells_(allocate_array<double>(checked_product(stride_, stride_), false)) {}
 
 ClusterTable::ClusterTable(std::int32_t leaf_count)
     : leaf_count_(leaf_count),
       words_per_row_(static_cast<std::size_t>(leaf_count) / WORD_BITS + 1),
-      bits_(std::make_unique<Word[]>(words_per_row_ * (2 * static_cast<std::size_t>(leaf_count) - 2))) {}
+      bits_(allocate_array<Word>(checked_product(words_per_row_, 2 * static_cast<std::size_t>(leaf_count) - 2), true)) {}
 
 void ClusterTable::copy_row(std::int32_t to, std::int32_t from) noexcept {
     std::memcpy(mutable_row(to), row(from), words_per_row_ * sizeof(Word));

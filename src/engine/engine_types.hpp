@@ -5,10 +5,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace rf {
+
+struct FreeDeleter {
+    void operator()(void* block) const noexcept { std::free(block); }
+};
+// Large arrays come from malloc/calloc: a refused request then reads as
+// std::bad_alloc in every build, sanitizers included, and calloc's fresh pages
+// are zero without being touched.
+template <typename T>
+using HeapArray = std::unique_ptr<T[], FreeDeleter>;
 
 // Branch points and edge lengths at or below this are taken as zero.
 inline constexpr double ZERO_TOLERANCE = 1e-05;
@@ -35,7 +45,7 @@ private:
 
     std::int32_t leaf_count_;
     std::size_t stride_;
-    std::unique_ptr<double[]> cells_;
+    HeapArray<double> cells_;
 };
 
 // Positions 1..n holding a permutation of the leaves (position 0 unused).
@@ -78,7 +88,7 @@ private:
 
     std::int32_t leaf_count_;
     std::size_t words_per_row_;
-    std::unique_ptr<Word[]> bits_;
+    HeapArray<Word> bits_;
 };
 
 // -1, 0 or 1 as row a comes before, equals or comes after row b in cluster
