@@ -78,7 +78,7 @@ TreeShape shape_of(const benchmark::State& state) { return state.range(1) == 0 ?
 void BM_build_leaf_order(benchmark::State& state) {
     const Fixture& f = fixture(static_cast<std::int32_t>(state.range(0)), shape_of(state));
     rf::LeafOrder order;
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         rf::build_leaf_order(f.matrix, order, 1, f.matrix.leaf_count());
         benchmark::DoNotOptimize(order.data());
     }
@@ -87,14 +87,14 @@ void BM_build_leaf_order(benchmark::State& state) {
 void BM_build_cluster_table(benchmark::State& state) {
     const Fixture& f = fixture(static_cast<std::int32_t>(state.range(0)), shape_of(state));
     Fixture::Tree tree(f.matrix.leaf_count());
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         benchmark::DoNotOptimize(rf::build_cluster_table(f.matrix, tree.table, tree.list));
     }
 }
 
 void BM_rf_distance(benchmark::State& state) {
     const Fixture& f = fixture(static_cast<std::int32_t>(state.range(0)), shape_of(state));
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         benchmark::DoNotOptimize(rf::rf_distance(f.reference.table, f.current.table, f.reference.list,
                                                  f.current.list, f.reference_count, f.current_count));
     }
@@ -105,7 +105,7 @@ void BM_whole_engine(benchmark::State& state) {
     Fixture::Tree tree(f.matrix.leaf_count());
     const std::size_t before = allocated_bytes;
     std::size_t iterations = 0;
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         const std::int32_t count = rf::build_cluster_table(f.matrix, tree.table, tree.list);
         benchmark::DoNotOptimize(
             rf::rf_distance(f.reference.table, tree.table, f.reference.list, tree.list, f.reference_count, count));

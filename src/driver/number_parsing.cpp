@@ -91,8 +91,7 @@ bool magnitude_overflows(const char* first, const char* last) noexcept {
 } // namespace
 
 ParseResult parse_real(const char* first, const char* last, double& value) noexcept {
-    const char* end = scan_decimal_real(first, last);
-    if (end != last) {
+    if (first == last || scan_decimal_real(first, last) != last) {
         return {first, std::errc::invalid_argument};
     }
     const bool negative = *first == '-';

@@ -60,12 +60,16 @@ struct RunStorage {
     std::int32_t reference_count = 0;
 };
 
-std::unique_ptr<RunStorage> allocate_storage(std::int32_t n) {
-    try {
-        return std::make_unique<RunStorage>(n);
-    } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
-        return nullptr;
+// Empty when n is beyond 32 bits or the storage cannot be had.
+std::optional<RunStorage> allocate_storage(const LeafCountResult& leaves) {
+    std::optional<RunStorage> storage;
+    if (leaves.status == LeafCountStatus::ok) {
+        try {
+            storage.emplace(leaves.leaf_count);
+        } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
+        }
     }
+    return storage;
 }
 
 // The matrices of one run and the result file they feed.
@@ -160,8 +164,7 @@ int process_matrix_file(std::FILE* out, std::FILE* matrix_file, std::int32_t mat
         std::fputs("\n\nError\nBad number of objects", out);
         return EXIT_FAILURE_CODE;
     }
-    const std::unique_ptr<RunStorage> storage =
-        leaves.status == LeafCountStatus::ok ? allocate_storage(leaves.leaf_count) : nullptr;
+    std::optional<RunStorage> storage = allocate_storage(leaves);
     if (!storage) {
         std::fputs(" Data matrix is too large\n ", out);
         return EXIT_FAILURE_CODE;

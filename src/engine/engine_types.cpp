@@ -18,6 +18,7 @@ std::size_t checked_product(std::size_t a, std::size_t b) {
 // Throws std::bad_alloc when the block cannot be had; zeroed on request.
 template <typename T>
 HeapArray<T> allocate_array(std::size_t count, bool zeroed) {
+    count = count == 0 ? 1 : count; // a zero-byte request may answer null
     const std::size_t bytes = checked_product(count, sizeof(T));
     void* block = zeroed ? std::calloc(count, sizeof(T)) : std::malloc(bytes);
     if (block == nullptr) {
