@@ -1,0 +1,91 @@
+// Arbitrary bytes as the matrix file of a whole run (answers fixed: three
+// matrices). Every run must end with one of the program's own messages and
+// exit codes, and a result file that holds only "%d \n" lines.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+
+#include "fuzz_check.hpp"
+#include "run_loop.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One scratch folder per process for the matrix and result files.
+struct Folder {
+    Folder() : path(fs::temp_directory_path() / ("rf_run_loop_fuzz_" + std::to_string(getpid()))) {
+        fs::create_directories(path);
+    }
+    ~Folder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    fs::path path;
+};
+
+std::string run_console(const fs::path& matrices, const fs::path& results, int& exit_code) {
+    const std::string answers = matrices.string() + " " + results.string() + " 3\n";
+    std::FILE* in = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
+    char* text = nullptr;
+    std::size_t length = 0;
+    std::FILE* out = open_memstream(&text, &length);
+    FUZZ_CHECK(in != nullptr && out != nullptr);
+    exit_code = rf::run_rf_compare(in, out);
+    std::fclose(in);
+    std::fclose(out);
+    std::string console(text, length);
+    std::free(text);
+    return console;
+}
+
+bool ends_with(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The last message of a run, and whether the result file may exist after it.
+void check_ending(const std::string& console, int exit_code, bool result_exists, const std::string& results) {
+    static const std::regex bad_entry(R"(\n\nError\nBad entry in matrix [1-3], row [0-9]+, column [0-9]+$)");
+    static const std::regex not_additive(R"(\n Matrix [1-3] \n$)"); // the engine's message goes to stdout
+    static const std::regex result_lines(R"(([0-9]+ \n){0,2})");
+    const bool done = ends_with(console, "\n\nResults in the Output file");
+    if (exit_code == 0) {
+        FUZZ_CHECK(done && result_exists);
+        FUZZ_CHECK(std::regex_match(results, std::regex(R"([0-9]+ \n[0-9]+ \n)")));
+        return;
+    }
+    FUZZ_CHECK(exit_code == 1);
+    FUZZ_CHECK(done || ends_with(console, "\n\nError\nBad number of objects") ||
+               ends_with(console, " Data matrix is too large\n ") ||
+               ends_with(console, "\n\nError\nBad matrix number") || std::regex_search(console, bad_entry) ||
+               std::regex_search(console, not_additive));
+    FUZZ_CHECK(!done || result_exists);
+    if (result_exists) {
+        FUZZ_CHECK(std::regex_match(results, result_lines));
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const Folder folder;
+    const fs::path matrices = folder.path / "matrices.txt";
+    const fs::path results = folder.path / "results.txt";
+    std::ofstream(matrices, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    fs::remove(results);
+
+    int exit_code = -1;
+    const std::string console = run_console(matrices, results, exit_code);
+    std::ifstream result_file(results, std::ios::binary);
+    const std::string result_text((std::istreambuf_iterator<char>(result_file)), std::istreambuf_iterator<char>());
+    check_ending(console, exit_code, fs::exists(results), result_text);
+    return 0;
+}
