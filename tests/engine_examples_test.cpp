@@ -18,6 +18,7 @@ struct TreeCase {
     DistanceMatrix matrix;
     std::vector<std::int32_t> order;    // positions 1..n
     std::vector<LeafSet> clusters;      // in list order; empty when rejected
+    std::vector<std::int32_t> numbers = {}; // the list's cluster numbers, where known
 };
 
 // n = 4, one inner edge {2, 3}; and the same with leaves 3 and 4 exchanged.
@@ -41,9 +42,9 @@ DistanceMatrix three_leaves(double d13) { return symmetric_matrix(3, {{1, 2, 1},
 std::vector<TreeCase> tree_cases() {
     std::vector<TreeCase> cases;
     cases.push_back({"two leaves", symmetric_matrix(2, {{1, 2, 5}}), {1, 2}, {{2}}});
-    cases.push_back({"inner edge 23", pair_23(), {1, 2, 3, 4}, {{2}, {3}, {2, 3}, {4}, {2, 3, 4}}});
-    cases.push_back({"inner edge 24", pair_24(), {1, 3, 2, 4}, {{2}, {3}, {4}, {2, 4}, {2, 3, 4}}});
-    cases.push_back({"star, tie to the higher leaf", star4(), {1, 2, 3, 4}, {{2}, {3}, {4}, {2, 3, 4}}});
+    cases.push_back({"inner edge 23", pair_23(), {1, 2, 3, 4}, {{2}, {3}, {2, 3}, {4}, {2, 3, 4}}, {1, 2, 3, 4, 5}});
+    cases.push_back({"inner edge 24", pair_24(), {1, 3, 2, 4}, {{2}, {3}, {4}, {2, 4}, {2, 3, 4}}, {2, 1, 4, 5, 3}});
+    cases.push_back({"star, tie to the higher leaf", star4(), {1, 2, 3, 4}, {{2}, {3}, {4}, {2, 3, 4}}, {1, 2, 4, 3}});
     cases.push_back({"leaf 3 at the branch point",
                      symmetric_matrix(4, {{1, 2, 2}, {1, 3, 1}, {1, 4, 2}, {2, 3, 1}, {2, 4, 2}, {3, 4, 1}}),
                      {1, 2, 3, 4}, {{2}, {3}, {4}, {2, 3, 4}}});
@@ -82,6 +83,9 @@ TEST(EngineExamples, OrdersClustersAndRejections) {
         } else {
             EXPECT_EQ(printed, "");
             EXPECT_EQ(listed_clusters(table, list, count), c.clusters);
+            for (std::size_t p = 0; p < c.numbers.size(); ++p) {
+                EXPECT_EQ(list[static_cast<std::int32_t>(p) + 1], c.numbers[p]);
+            }
         }
     }
 }

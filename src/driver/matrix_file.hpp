@@ -36,7 +36,8 @@ struct MatrixReadResult {
 };
 
 // Reads n*n entries into rows and columns 1..n; the diagonal's words are read
-// and stored as 0, and so is entry [0][0]. Nothing is stored past a failure.
+// and stored as 0, and so is entry [0][0]. After a failure the matrix is
+// only partly read and not to be used.
 [[nodiscard]] MatrixReadResult read_matrix(WordReader& input, DistanceMatrix& matrix);
 
 // True when nothing but white space remains before the next matrix.

@@ -16,38 +16,6 @@ const char* skip_digits(const char* p, const char* last) noexcept {
     return p;
 }
 
-// The decimal grammar itself, so that from_chars' extras (inf, nan, partial
-// words) never get a say. Returns the end of the number, or nullptr.
-const char* scan_decimal_real(const char* first, const char* last) noexcept {
-    const char* p = first;
-    if (p != last && (*p == '+' || *p == '-')) {
-        ++p;
-    }
-    const char* digits = p;
-    p = skip_digits(p, last);
-    std::ptrdiff_t digit_count = p - digits;
-    if (p != last && *p == '.') {
-        const char* fraction = p + 1;
-        p = skip_digits(fraction, last);
-        digit_count += p - fraction;
-    }
-    if (digit_count == 0) {
-        return nullptr;
-    }
-    if (p != last && (*p == 'e' || *p == 'E')) {
-        const char* q = p + 1;
-        if (q != last && (*q == '+' || *q == '-')) {
-            ++q;
-        }
-        const char* exponent_end = skip_digits(q, last);
-        if (exponent_end == q) {
-            return nullptr;
-        }
-        p = exponent_end;
-    }
-    return p;
-}
-
 // from_chars reports overflow and underflow alike as out of range; which one
 // it was follows from the decimal exponent of the first significant digit.
 bool magnitude_overflows(const char* first, const char* last) noexcept {
@@ -90,24 +58,35 @@ bool magnitude_overflows(const char* first, const char* last) noexcept {
 
 } // namespace
 
-ParseResult parse_real(const char* first, const char* last, double& value) noexcept {
-    if (first == last || scan_decimal_real(first, last) != last) {
+ParseResult parse_real_prefix(const char* first, const char* last, double& value) noexcept {
+    // After an optional sign, a digit or a point: this shuts out inf and nan,
+    // which from_chars accepts, and a second sign after a '+', which
+    // from_chars would read after the '+' it refuses is skipped. What is left
+    // of the decimal grammar from_chars checks itself, so the word is valid
+    // when it consumed the whole of it.
+    const bool signed_word = first != last && (*first == '+' || *first == '-');
+    const char* number = signed_word && *first == '+' ? first + 1 : first;
+    const char* lead = signed_word ? first + 1 : first;
+    if (lead == last || (!is_digit(*lead) && *lead != '.')) {
         return {first, std::errc::invalid_argument};
     }
-    const bool negative = *first == '-';
-    const char* number = *first == '+' ? first + 1 : first; // from_chars refuses a leading '+'
     const auto [ptr, ec] = std::from_chars(number, last, value, std::chars_format::general);
+    return {ptr, ec};
+}
+
+ParseResult parse_real(const char* first, const char* last, double& value) noexcept {
+    const auto [ptr, ec] = parse_real_prefix(first, last, value);
+    if (ptr != last) {
+        return {first, std::errc::invalid_argument};
+    }
     if (ec == std::errc::result_out_of_range) {
         if (magnitude_overflows(first, last)) {
             return {first, ec};
         }
-        value = negative ? -0.0 : 0.0;
+        value = *first == '-' ? -0.0 : 0.0;
         return {last, std::errc{}};
     }
-    if (ec != std::errc{} || ptr != last) {
-        return {first, std::errc::invalid_argument};
-    }
-    return {last, std::errc{}};
+    return {last, ec};
 }
 
 ParseResult parse_integer(const char* first, const char* last, std::int64_t& value) noexcept {

@@ -88,4 +88,19 @@ std::string_view WordReader::next_word() {
 
 bool WordReader::at_end() { return !skip_space(); }
 
+std::string_view WordReader::upcoming() {
+    if (!skip_space()) {
+        return {};
+    }
+    if (end_ - begin_ < LOOKAHEAD) {
+        refill();
+    }
+    return {buffer_.data() + begin_, end_ - begin_};
+}
+
+bool WordReader::is_word_end(const char* position) const noexcept {
+    const char* data_end = buffer_.data() + end_;
+    return position < data_end ? is_space(*position) : exhausted_;
+}
+
 } // namespace rf

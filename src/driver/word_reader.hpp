@@ -24,6 +24,15 @@ public:
     // True when nothing but white space remains.
     [[nodiscard]] bool at_end();
 
+    // For converting in place: the unread bytes from the start of the next
+    // word on, holding the whole word whenever it is shorter than LOOKAHEAD
+    // bytes; empty at the end of the input. Then is_word_end() tells whether
+    // a conversion stopped exactly at the word's end, and skip() consumes.
+    static constexpr std::size_t LOOKAHEAD = 4096;
+    [[nodiscard]] std::string_view upcoming();
+    [[nodiscard]] bool is_word_end(const char* position) const noexcept;
+    void skip(std::size_t bytes) noexcept { begin_ += bytes; }
+
 private:
     bool skip_space();
     bool refill();
