@@ -162,12 +162,19 @@ private:
             list[p + 1] = count_ + 2;
         }
         path_cluster_[static_cast<std::size_t>(e_) + 1] = 0; // no list entry matches past the path's end
-        std::int32_t t = 2;
-        for (std::int32_t k = total - 1; k >= 1; --k) {
-            if (list[k] != cluster_at(t)) {
-                continue;
+        // Descending k, only entries equal to the next expected path cluster
+        // act; list[0], unused, holds that cluster so each search stops by
+        // itself.
+        std::int32_t k = total;
+        for (std::int32_t t = 2;; ++t) {
+            const std::int32_t expected = cluster_at(t);
+            list[0] = expected;
+            do {
+                --k;
+            } while (list[k] != expected);
+            if (k == 0) {
+                break;
             }
-            ++t;
             std::int32_t a = k + 1;
             while (a < total && max_leaf_[static_cast<std::size_t>(list[a])] < y) {
                 ++a;
@@ -178,6 +185,7 @@ private:
                 list[a - 1] = moved;
             }
         }
+        list[0] = 0;
         count_ = total;
     }
 
