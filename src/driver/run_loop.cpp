@@ -9,7 +9,6 @@
 #include "console_dialogue.hpp"
 #include "engine_types.hpp"
 #include "matrix_file.hpp"
-#include "platform.hpp"
 #include "result_file.hpp"
 #include "rf_distance.hpp"
 #include "tree_reconstruction.hpp"
@@ -67,7 +66,6 @@ std::optional<RunStorage> allocate_storage(const LeafCountResult& leaves) {
     if (leaves.status == LeafCountStatus::ok) {
         try {
             storage.emplace(leaves.leaf_count);
-            prefer_huge_pages(storage->matrix.row(0), storage->matrix.byte_size());
         } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
         }
     }

@@ -37,7 +37,6 @@ public:
     [[nodiscard]] const double* row(std::int32_t i) const noexcept { return cells_.get() + offset(i); }
     [[nodiscard]] double& at(std::int32_t i, std::int32_t j) noexcept { return row(i)[j]; }
     [[nodiscard]] double at(std::int32_t i, std::int32_t j) const noexcept { return row(i)[j]; }
-    [[nodiscard]] std::size_t byte_size() const noexcept { return stride_ * stride_ * sizeof(double); }
 
 private:
     [[nodiscard]] std::size_t offset(std::int32_t i) const noexcept {
