@@ -34,7 +34,7 @@ for n in "${sizes[@]}"; do
     times=() floors=() peaks=()
     for _ in $(seq "$rounds"); do
       rm -f "$data/result.txt"
-      read -r t peak < <(measure sh -c "build/src/driver/rf_compare < '$answers'")
+      read -r t peak < <(measure sh -c "build/rf_compare < '$answers'")
       if ! cmp -s "$data/result.txt" "$file.truth"; then
         echo "wrong result for $file" >&2
         status=1

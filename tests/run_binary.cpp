@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -33,6 +34,19 @@ void write_file(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
+bool runs_windows_build() { return std::getenv("RF_COMPARE_LAUNCHER") != nullptr; }
+
+void exec_rf_compare() {
+    const char* launcher = std::getenv("RF_COMPARE_LAUNCHER");
+    const char* exe = std::getenv("RF_COMPARE_EXE");
+    if (launcher != nullptr && exe != nullptr) {
+        execl(launcher, launcher, exe, static_cast<char*>(nullptr));
+    } else {
+        execl(RF_COMPARE_PATH, "rf_compare", static_cast<char*>(nullptr));
+    }
+    _exit(127);
+}
+
 RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers) {
     const fs::path folder = fresh_folder();
     const fs::path io = fresh_folder(); // the console's files stay out of the listing
@@ -47,8 +61,7 @@ RunResult run_rf_compare(const std::map<std::string, std::string>& files, const 
         if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(folder.c_str()) != 0) {
             _exit(127);
         }
-        execl(RF_COMPARE_PATH, "rf_compare", static_cast<char*>(nullptr));
-        _exit(127);
+        exec_rf_compare();
     }
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child) {

@@ -15,6 +15,14 @@ struct RunResult {
     std::map<std::string, std::string> files;    // every file in the folder afterwards
 };
 
+// True when the tests drive another build of the program through a
+// launcher: RF_COMPARE_LAUNCHER (such as wine64) runs RF_COMPARE_EXE.
+// That build is the Windows one, whose text files end lines with CR LF.
+bool runs_windows_build();
+
+// Replaces the calling (child) process with the program under test.
+[[noreturn]] void exec_rf_compare();
+
 // Creates the given files in a fresh folder, runs the program there with
 // standard input read from `answers` and standard output to a file.
 RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers);
