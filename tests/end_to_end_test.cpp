@@ -100,6 +100,9 @@ std::vector<Scenario> scenarios() {
          std::nullopt},
         {"n too large for memory", "200000\n", ask_all + "2", DIALOGUE + " Data matrix is too large\n ", 1, std::nullopt},
         // The input ends early.
+        {"ends after n", "4\n", ask_all + "2", DIALOGUE + progress(1, 1) + BAD_MATRIX_NUMBER, 1, std::nullopt},
+        {"ends inside a word", "4\n0 2 3 1.5e", ask_all + "2", DIALOGUE + progress(1, 1) + bad_entry(1, 1, 4), 1,
+         std::nullopt},
         {"ends right after matrix 1", "4\n" + EDGE_34.substr(0, EDGE_34.size() - 1), ask_all + "2",
          DIALOGUE + progress(1, 1) + BAD_MATRIX_NUMBER, 1, std::nullopt},
         {"ends after matrix 1 and a line end", "4\n" + EDGE_34 + "\n \n", ask_all + "2",
