@@ -1,9 +1,10 @@
-// Words of the matrix file and of the count answer: what counts as one
-// number and what it reads as.
+// Number words whose reading the end-to-end table cannot see: underflow,
+// subnormals, signs and the corners of the decimal grammar.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "number_parsing.hpp"
 
@@ -13,59 +14,26 @@ namespace {
 TEST(NumberParsing, RealWords) {
     struct Case {
         const char* word;
-        bool valid;
-        double value;
+        std::optional<double> value; // nothing: not one decimal real
     };
     const Case cases[] = {
-        {"2", true, 2.0},        {"+1.5", true, 1.5},      {"-.5", true, -0.5},       {"5.", true, 5.0},
-        {"1.5e+01", true, 15.0}, {"1E-2", true, 0.01},     {"007", true, 7.0},        {"1e-400", true, 0.0},
-        {"4e-320", true, 4e-320}, {"0e999999999999999", true, 0.0},
-        {"1e400", false, 0},     {"1e99999999999999999999", false, 0}, {"inf", false, 0}, {"nan", false, 0},
-        {"-infinity", false, 0}, {"0x10", false, 0},       {"1,5", false, 0},         {"2-3", false, 0},
-        {"1e", false, 0},        {"1e+", false, 0},        {".", false, 0},           {"-", false, 0},
-        {"+-3", false, 0},       {"", false, 0},           {"1.2.3", false, 0},       {"e5", false, 0},
+        {"+1.5", 1.5},      {"-.5", -0.5},         {"5.", 5.0},   {"1E-2", 0.01}, {"1e-400", 0.0},
+        {"-1e-400", -0.0},  {"4e-320", 4e-320},    {"0e999999999999999", 0.0},
+        {"1e99999999999999999999", std::nullopt}, {"-infinity", std::nullopt}, {"0x10", std::nullopt},
+        {"1e+", std::nullopt}, {".", std::nullopt}, {"-", std::nullopt},  {"+-3", std::nullopt},
+        {"1.2.3", std::nullopt}, {"e5", std::nullopt}, {"", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.word);
         double value = -123.0;
         const char* last = c.word + std::strlen(c.word);
         const ParseResult result = parse_real(c.word, last, value);
-        EXPECT_EQ(result.ec == std::errc{}, c.valid);
-        if (c.valid) {
+        ASSERT_EQ(result.ec == std::errc{}, c.value.has_value());
+        if (c.value) {
             EXPECT_EQ(result.ptr, last);
-            EXPECT_EQ(value, c.value);
+            EXPECT_EQ(value, *c.value);
+            EXPECT_EQ(std::signbit(value), std::signbit(*c.value)); // underflow keeps the sign, as strtod does
         }
-    }
-    double negative_zero = 1.0;
-    const char* tiny = "-1e-400";
-    ASSERT_EQ(parse_real(tiny, tiny + 7, negative_zero).ec, std::errc{});
-    EXPECT_TRUE(std::signbit(negative_zero)); // as strtod reads it
-}
-
-TEST(NumberParsing, IntegerWords) {
-    struct Case {
-        const char* word;
-        std::errc ec;
-        std::int64_t value;
-    };
-    const Case cases[] = {
-        {"+5", std::errc{}, 5},
-        {"007", std::errc{}, 7},
-        {"-12", std::errc{}, -12},
-        {"99999999999", std::errc{}, 99999999999},
-        {"99999999999999999999", std::errc::result_out_of_range, INT64_MAX},
-        {"-99999999999999999999", std::errc::result_out_of_range, INT64_MIN},
-        {"3.5", std::errc::invalid_argument, 0},
-        {"abc", std::errc::invalid_argument, 0},
-        {"+", std::errc::invalid_argument, 0},
-        {"", std::errc::invalid_argument, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.word);
-        std::int64_t value = 0;
-        const ParseResult result = parse_integer(c.word, c.word + std::strlen(c.word), value);
-        EXPECT_EQ(result.ec, c.ec);
-        EXPECT_EQ(value, c.value);
     }
 }
 
