@@ -4,8 +4,9 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
+
+#include "file_handle.hpp"
 
 namespace rf {
 
@@ -21,10 +22,7 @@ public:
     [[nodiscard]] bool close();
 
 private:
-    struct Closer {
-        void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-    };
-    std::unique_ptr<std::FILE, Closer> file_;
+    FileHandle file_;
 };
 
 } // namespace rf

@@ -1,13 +1,13 @@
 #include "run_loop.hpp"
 
 #include <filesystem>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 
 #include "console_dialogue.hpp"
 #include "engine_types.hpp"
+#include "file_handle.hpp"
 #include "matrix_file.hpp"
 #include "result_file.hpp"
 #include "rf_distance.hpp"
@@ -21,23 +21,18 @@ namespace {
 constexpr int EXIT_NORMAL = 0;
 constexpr int EXIT_FAILURE_CODE = 1;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
-using InputFile = std::unique_ptr<std::FILE, FileCloser>;
-
 void print_name_message(std::FILE* out, const char* before, const std::string& name, const char* after) {
     std::fputs(before, out);
     std::fwrite(name.data(), 1, name.size(), out);
     std::fputs(after, out);
 }
 
-InputFile open_matrix_file(const std::string& name) {
+FileHandle open_matrix_file(const std::string& name) {
     if (name.find('\0') != std::string::npos) {
         return nullptr; // the C library would open a shorter name than the one typed
     }
     // Binary: carriage returns are white space to the reader anyway.
-    return InputFile(std::fopen(name.c_str(), "rb"));
+    return FileHandle(std::fopen(name.c_str(), "rb"));
 }
 
 bool names_same_file(const std::string& a, const std::string& b) {
@@ -96,17 +91,13 @@ public:
                 return EXIT_FAILURE_CODE;
             }
             if (!compare_matrix(j)) {
-                return close_results() ? EXIT_FAILURE_CODE : report_unwritten();
+                return results_.close() ? EXIT_FAILURE_CODE : report_unwritten();
             }
             if (j < matrix_count && input_ended(input_)) {
                 return stop_on_input("\n\nError\nBad matrix number");
             }
         }
-        if (!close_results()) {
-            return report_unwritten();
-        }
-        std::fputs("\n\nResults in the Output file", out_);
-        return EXIT_NORMAL;
+        return close_and_point_to_results(EXIT_NORMAL);
     }
 
 private:
@@ -131,17 +122,18 @@ private:
     // are closed in and pointed to.
     int stop_on_input(const char* message) {
         std::fputs(message, out_);
-        if (!results_.is_open()) {
-            return EXIT_FAILURE_CODE;
-        }
-        if (!close_results()) {
+        return results_.is_open() ? close_and_point_to_results(EXIT_FAILURE_CODE) : EXIT_FAILURE_CODE;
+    }
+
+    // The result file's lines are complete: close it and say where they are,
+    // unless a write failed.
+    int close_and_point_to_results(int exit_code) {
+        if (!results_.close()) {
             return report_unwritten();
         }
         std::fputs("\n\nResults in the Output file", out_);
-        return EXIT_FAILURE_CODE;
+        return exit_code;
     }
-
-    bool close_results() { return results_.close(); }
 
     int report_unwritten() {
         print_name_message(out_, "\nFile ", result_name_, " could not be written ");
@@ -183,7 +175,7 @@ int run_rf_compare(std::FILE* console_in, std::FILE* console_out) {
         report_end_of_console_input(out);
         return EXIT_FAILURE_CODE;
     }
-    const InputFile matrix_file = open_matrix_file(*matrix_name);
+    const FileHandle matrix_file = open_matrix_file(*matrix_name);
     if (!matrix_file) {
         print_name_message(out, "\nFile ", *matrix_name, " was not found ");
         return EXIT_FAILURE_CODE;
