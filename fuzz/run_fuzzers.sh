@@ -23,7 +23,7 @@ for target in engine_fuzzer run_loop_fuzzer; do
     -malloc_limit_mb=100000000 -rss_limit_mb=6144 -print_final_stats=1 \
     -artifact_prefix="$work/$target-" "$work/$target" "fuzz/corpus/$target" >"$work/$target.log" 2>&1 || status=$?
   # Refused huge allocations are warned about one by one: expected, not shown.
-  grep -E '^(INFO: Seed|#[0-9]+ *(INITED|DONE)|stat::|==[0-9]+==|SUMMARY|.*invariant broken)' "$work/$target.log" |
+  grep -E '^(INFO: Seed|#[0-9]+[[:space:]]+(INITED|DONE)|stat::|==[0-9]+==|SUMMARY|.*invariant broken)' "$work/$target.log" |
     grep -v 'failed to allocate' || true
   if [ "$status" -ne 0 ]; then
     tail -n 40 "$work/$target.log" >&2
