@@ -76,7 +76,8 @@ std::vector<Scenario> scenarios() {
          "0 2 3 3\r\n2 0 3 3\r\n3 3 0 2\r\n3 3 2 0\r\n"
          "7.5\t2e0\t+2.0\t2E+00\n2 -1 2 2\n.2e1 2 0 20e-1\n2.000 2 2 0\n",
          ask_all + "4", DIALOGUE + progress(1, 4) + DONE, 0, "2 \n0 \n1 \n"},
-        {"two leaves", "2\n0 1\n1 0\n0 5\n5 0\n", ask_all + "2", DIALOGUE + progress(1, 2) + DONE, 0, "0 \n"},
+        {"two leaves, underflow and subnormals read as their values", "2\n0 1\n1 0\n4e-320 1e-400\n-1e-400 5.\n",
+         ask_all + "2", DIALOGUE + progress(1, 2) + DONE, 0, "0 \n"},
         {"long file names", EXAMPLE, "in.txt a_result_file_name_of_more_than_nineteen_characters.txt 2",
          DIALOGUE + progress(1, 2) + DONE, 0, "2 \n", {}, "a_result_file_name_of_more_than_nineteen_characters.txt"},
         // Stops in the dialogue.
@@ -128,6 +129,12 @@ std::vector<Scenario> scenarios() {
          DIALOGUE + progress(1, 3) + bad_entry(3, 2, 2) + DONE, 1, "2 \n"},
         {"overflowing entry", "4\n0 2 3 3\n2 0 3 3\n3 3 0 1e999\n", ask_all + "2",
          DIALOGUE + progress(1, 1) + bad_entry(1, 3, 4), 1, std::nullopt},
+        {"huge exponent", "4\n0 2 3 1e99999999999999999999\n", ask_all + "2",
+         DIALOGUE + progress(1, 1) + bad_entry(1, 1, 4), 1, std::nullopt},
+        {"hex number", "4\n0 0x2 3 3\n", ask_all + "2", DIALOGUE + progress(1, 1) + bad_entry(1, 1, 2), 1, std::nullopt},
+        {"decimal comma", "4\n0 2 1,5 3\n", ask_all + "2", DIALOGUE + progress(1, 1) + bad_entry(1, 1, 3), 1,
+         std::nullopt},
+        {"two signs", "4\n0 +-2 3 3\n", ask_all + "2", DIALOGUE + progress(1, 1) + bad_entry(1, 1, 2), 1, std::nullopt},
         {"sign glued to the last entry", "4\n" + EDGE_34.substr(0, EDGE_34.size() - 1) + "-3 3 2 3\n", ask_all + "2",
          DIALOGUE + progress(1, 1) + bad_entry(1, 4, 4), 1, std::nullopt},
         {"binary garbage", std::string("4\n0 \x01\xff\x00 2", 10), ask_all + "2", DIALOGUE + progress(1, 1) + bad_entry(1, 1, 2),
