@@ -1,8 +1,6 @@
 // What the console program needs from the platform beyond standard C++.
 #pragma once
 
-#include <cstdio>
-
 namespace rf {
 
 // True when standard output is an interactive terminal (a console window on

@@ -62,7 +62,6 @@ public:
     explicit ClusterTable(std::int32_t leaf_count);
 
     [[nodiscard]] std::int32_t leaf_count() const noexcept { return leaf_count_; }
-    [[nodiscard]] std::int32_t cluster_capacity() const noexcept { return 2 * leaf_count_ - 3; }
     [[nodiscard]] std::size_t words_per_row() const noexcept { return words_per_row_; }
 
     [[nodiscard]] const Word* row(std::int32_t cluster) const noexcept {
