@@ -11,6 +11,7 @@ shift || true
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1000 2000 4000)
 
+[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package time) for peak memory" >&2; exit 2; }
 cmake -S . -B build >/dev/null
 cmake --build build -j2 --target rf_compare make_matrix_file parse_floor >/dev/null
 data=build/bench-data
