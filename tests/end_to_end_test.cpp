@@ -103,7 +103,7 @@ std::vector<Scenario> scenarios() {
          DIALOGUE + "\n\nError\nBad number of objects", 1, std::nullopt},
         {"n too large to allocate", "2147483647\n", ask_all + "2", DIALOGUE + " Data matrix is too large\n ", 1,
          std::nullopt},
-        {"n too large for memory", "200000\n", ask_all + "2", DIALOGUE + " Data matrix is too large\n ", 1, std::nullopt},
+        {"n too large for any address space", "1500000000\n", ask_all + "2", DIALOGUE + " Data matrix is too large\n ", 1, std::nullopt},
         // The input ends early.
         {"ends after n", "4\n", ask_all + "2", DIALOGUE + progress(1, 1) + BAD_MATRIX_NUMBER, 1, std::nullopt},
         {"ends inside a word", "4\n0 2 3 1.5e", ask_all + "2", DIALOGUE + progress(1, 1) + bad_entry(1, 1, 4), 1,
