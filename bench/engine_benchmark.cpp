@@ -41,14 +41,9 @@ namespace {
 using rf::tools::TreeShape;
 
 struct Fixture {
-    Fixture(std::int32_t n, TreeShape shape, std::uint64_t seed) : matrix(n), reference(n), current(n) {
-        std::mt19937_64 rng(seed);
-        const auto cells = rf::tools::path_length_matrix(rf::tools::make_random_tree(n, shape, rng, 0.05, 1.0));
-        for (std::int32_t i = 0; i <= n; ++i) {
-            for (std::int32_t j = 0; j <= n; ++j) {
-                matrix.at(i, j) = cells[static_cast<std::size_t>(i) * (static_cast<std::size_t>(n) + 1) + static_cast<std::size_t>(j)];
-            }
-        }
+    Fixture(std::int32_t n, TreeShape shape, std::mt19937_64 rng)
+        : matrix(rf::tools::path_length_matrix(rf::tools::make_random_tree(n, shape, rng, 0.05, 1.0))),
+          reference(n), current(n) {
         reference_count = rf::build_cluster_table(matrix, reference.table, reference.list);
         current_count = rf::build_cluster_table(matrix, current.table, current.list);
     }
@@ -68,7 +63,7 @@ const Fixture& fixture(std::int32_t n, TreeShape shape) {
     static std::map<std::pair<std::int32_t, TreeShape>, Fixture> made; // built once per size and shape
     auto it = made.find({n, shape});
     if (it == made.end()) {
-        it = made.try_emplace({n, shape}, n, shape, 42).first;
+        it = made.try_emplace({n, shape}, n, shape, std::mt19937_64(42)).first;
     }
     return it->second;
 }

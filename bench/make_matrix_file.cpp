@@ -34,17 +34,17 @@ bool parse_shape(std::string_view name, rf::tools::TreeShape& shape) {
 }
 
 // One row per line, six decimals, as other tools write them.
-void write_matrix(std::FILE* out, const std::vector<double>& cells, std::int32_t n) {
-    const auto side = static_cast<std::size_t>(n) + 1;
+void write_matrix(std::FILE* out, const rf::DistanceMatrix& matrix) {
+    const std::int32_t n = matrix.leaf_count();
     std::string line;
     char number[64];
-    for (std::size_t i = 1; i <= static_cast<std::size_t>(n); ++i) {
+    for (std::int32_t i = 1; i <= n; ++i) {
         line.clear();
-        for (std::size_t j = 1; j < side; ++j) {
-            const auto [end, ec] = std::to_chars(number, number + sizeof number, cells[i * side + j],
-                                                 std::chars_format::fixed, 6);
+        for (std::int32_t j = 1; j <= n; ++j) {
+            const auto [end, ec] =
+                std::to_chars(number, number + sizeof number, matrix.at(i, j), std::chars_format::fixed, 6);
             line.append(number, end);
-            line.push_back(j + 1 < side ? ' ' : '\n');
+            line.push_back(j < n ? ' ' : '\n');
         }
         std::fwrite(line.data(), 1, line.size(), out);
     }
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     std::vector<rf::tools::Cluster> first;
     for (long j = 1; j <= m; ++j) {
         const rf::tools::RandomTree tree = rf::tools::make_random_tree(n, shape, rng, 0.05, 1.0);
-        write_matrix(out.get(), rf::tools::path_length_matrix(tree), n);
+        write_matrix(out.get(), rf::tools::path_length_matrix(tree));
         if (truth) {
             std::vector<rf::tools::Cluster> clusters = rf::tools::clusters_below_leaf_one(tree);
             if (j == 1) {

@@ -41,26 +41,24 @@ private:
     std::size_t pos_ = 0;
 };
 
+rf::DistanceMatrix tree_matrix(ByteSource& bytes, std::int32_t n) {
+    std::mt19937_64 rng(bytes.byte());
+    const double shortest = bytes.byte() % 2 == 0 ? 0.0 : 1e-5;
+    return rf::tools::path_length_matrix(rf::tools::make_random_tree(
+        n, static_cast<rf::tools::TreeShape>(bytes.byte() % 3), rng, shortest, shortest + 0.001 * bytes.byte()));
+}
+
 // The diagonal and row and column 0 are never read: fill them with NaN.
 rf::DistanceMatrix make_matrix(ByteSource& bytes, std::int32_t n) {
-    rf::DistanceMatrix d(n);
     const bool from_tree = (bytes.byte() & 1) != 0;
-    std::vector<double> tree_cells;
-    if (from_tree) {
-        std::mt19937_64 rng(bytes.byte());
-        const double shortest = bytes.byte() % 2 == 0 ? 0.0 : 1e-5;
-        tree_cells = rf::tools::path_length_matrix(rf::tools::make_random_tree(
-            n, static_cast<rf::tools::TreeShape>(bytes.byte() % 3), rng, shortest, shortest + 0.001 * bytes.byte()));
-    }
-    const auto side = static_cast<std::size_t>(n) + 1;
+    rf::DistanceMatrix d = from_tree ? tree_matrix(bytes, n) : rf::DistanceMatrix(n);
     for (std::int32_t i = 0; i <= n; ++i) {
         for (std::int32_t j = 0; j <= n; ++j) {
             if (i == j || i == 0 || j == 0) {
                 d.at(i, j) = std::numeric_limits<double>::quiet_NaN();
             } else if (from_tree) {
                 const std::uint8_t disturb = bytes.byte();
-                d.at(i, j) = tree_cells[static_cast<std::size_t>(i) * side + static_cast<std::size_t>(j)] +
-                             (disturb < 0xE0 ? 0.0 : bytes.value());
+                d.at(i, j) += disturb < 0xE0 ? 0.0 : bytes.value();
             } else {
                 d.at(i, j) = bytes.value();
             }

@@ -52,8 +52,8 @@ TEST(EngineProperties, RebuildsEveryRandomTreeAndItsDistances) {
         const tools::RandomTree tree_b = tools::make_random_tree(n, shape_b, rng, 0.05, 1.0);
         SCOPED_TRACE("trial " + std::to_string(trial) + ", n = " + std::to_string(n));
 
-        const Rebuilt a(matrix_of(tree_a));
-        const Rebuilt b(matrix_of(tree_b));
+        const Rebuilt a(tools::path_length_matrix(tree_a));
+        const Rebuilt b(tools::path_length_matrix(tree_b));
         const std::vector<tools::Cluster> truth_a = tools::clusters_below_leaf_one(tree_a);
         const std::vector<tools::Cluster> truth_b = tools::clusters_below_leaf_one(tree_b);
         ASSERT_EQ(clusters_of(a), truth_a);

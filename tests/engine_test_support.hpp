@@ -34,19 +34,6 @@ inline DistanceMatrix symmetric_matrix(std::int32_t n, std::initializer_list<Ent
     return d;
 }
 
-inline DistanceMatrix matrix_of(const tools::RandomTree& tree) {
-    const std::vector<double> cells = tools::path_length_matrix(tree);
-    const std::int32_t n = tree.leaf_count;
-    DistanceMatrix d(n);
-    const auto side = static_cast<std::size_t>(n) + 1;
-    for (std::int32_t i = 0; i <= n; ++i) {
-        for (std::int32_t j = 0; j <= n; ++j) {
-            d.at(i, j) = cells[static_cast<std::size_t>(i) * side + static_cast<std::size_t>(j)];
-        }
-    }
-    return d;
-}
-
 inline LeafSet leaves_of(const ClusterTable& table, std::int32_t cluster) {
     LeafSet leaves;
     for (std::int32_t v = 1; v <= table.leaf_count(); ++v) {

@@ -134,14 +134,14 @@ RandomTree make_random_tree(std::int32_t leaf_count, TreeShape shape, std::mt199
     return grower.finish();
 }
 
-std::vector<double> path_length_matrix(const RandomTree& tree) {
+DistanceMatrix path_length_matrix(const RandomTree& tree) {
     const auto side = static_cast<std::size_t>(tree.leaf_count) + 1;
-    std::vector<double> matrix(side * side, 0.0);
+    DistanceMatrix matrix(tree.leaf_count);
+    std::fill_n(matrix.row(0), side, 0.0);
     std::vector<double> row(side, 0.0);
     for (std::int32_t node = 0; node < tree.leaf_count; ++node) {
         collect_distances(tree, node, row);
-        const auto i = static_cast<std::size_t>(tree.label[static_cast<std::size_t>(node)]);
-        std::copy(row.begin(), row.end(), matrix.begin() + static_cast<std::ptrdiff_t>(i * side));
+        std::copy(row.begin(), row.end(), matrix.row(tree.label[static_cast<std::size_t>(node)]));
     }
     return matrix;
 }

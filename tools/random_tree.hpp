@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "engine_types.hpp"
+
 namespace rf::tools {
 
 enum class TreeShape {
@@ -31,9 +33,9 @@ struct RandomTree {
 RandomTree make_random_tree(std::int32_t leaf_count, TreeShape shape, std::mt19937_64& rng, double min_length,
                             double max_length);
 
-// Rows and columns 0..n, row-major; entry (i, j) the path length between
-// leaves i and j, summed along the path from i.
-std::vector<double> path_length_matrix(const RandomTree& tree);
+// Entry (i, j) the path length between leaves i and j, summed along the
+// path from i; row and column 0 and the diagonal are 0.
+DistanceMatrix path_length_matrix(const RandomTree& tree);
 
 // A cluster as bits, bit v for leaf v, 64 leaves to a word.
 using Cluster = std::vector<std::uint64_t>;
