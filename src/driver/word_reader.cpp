@@ -22,7 +22,7 @@ bool is_space(char c) noexcept { return SPACE[static_cast<unsigned char>(c)]; }
 
 } // namespace
 
-WordReader::WordReader(std::FILE* file, std::size_t block_size) : file_(file), buffer_(block_size) {}
+WordReader::WordReader(std::FILE* file) : file_(file), buffer_(BLOCK_SIZE) {}
 
 // Keeps the unread bytes, moved to the front, and appends the next block;
 // the buffer grows only when one word fills it whole.

@@ -15,7 +15,7 @@ public:
     static constexpr std::size_t BLOCK_SIZE = std::size_t{256} * 1024;
 
     // Reads from an open file that the caller owns and keeps open.
-    explicit WordReader(std::FILE* file, std::size_t block_size = BLOCK_SIZE);
+    explicit WordReader(std::FILE* file);
 
     // The next word, or an empty view once only white space remains. A read
     // error counts as the end of the input.
