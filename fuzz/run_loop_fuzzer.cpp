@@ -1,6 +1,9 @@
 // Arbitrary bytes as the matrix file of a whole run (answers fixed: three
 // matrices). Every run must end with one of the program's own messages and
-// exit codes, and a result file that holds only "%d \n" lines.
+// exit codes, and a result file that holds only "%d \n" lines. The file is
+// read by one thread, then by teams of threads in blocks so small that words,
+// bad words and the input's end fall into every piece of a split block: the
+// runs must agree byte for byte.
 #include <unistd.h>
 
 #include <cctype>
@@ -9,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <string>
 
@@ -34,19 +38,39 @@ struct Folder {
     fs::path path;
 };
 
-std::string run_console(const fs::path& matrices, const fs::path& results, int& exit_code) {
+struct Run {
+    std::string console;
+    int exit_code = -1;
+    std::optional<std::string> results; // the result file, if the run made one
+    bool operator==(const Run&) const = default;
+};
+
+std::string run_console(const fs::path& matrices, const fs::path& results, const rf::ReaderSettings& reading,
+                        int& exit_code) {
     const std::string answers = matrices.string() + " " + results.string() + " 3\n";
     std::FILE* in = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
     char* text = nullptr;
     std::size_t length = 0;
     std::FILE* out = open_memstream(&text, &length);
     FUZZ_CHECK(in != nullptr && out != nullptr);
-    exit_code = rf::run_rf_compare(in, out);
+    exit_code = rf::run_rf_compare(in, out, reading);
     std::fclose(in);
     std::fclose(out);
     std::string console(text, length);
     std::free(text);
     return console;
+}
+
+Run run(const fs::path& matrices, const rf::ReaderSettings& reading) {
+    const fs::path results = matrices.parent_path() / "results.txt";
+    fs::remove(results);
+    Run outcome;
+    outcome.console = run_console(matrices, results, reading, outcome.exit_code);
+    if (fs::exists(results)) {
+        std::ifstream file(results, std::ios::binary);
+        outcome.results.emplace((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    }
+    return outcome;
 }
 
 bool ends_with(const std::string& text, const std::string& end) {
@@ -100,14 +124,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     static const Folder folder;
     const fs::path matrices = folder.path / "matrices.txt";
-    const fs::path results = folder.path / "results.txt";
     std::ofstream(matrices, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    fs::remove(results);
 
-    int exit_code = -1;
-    const std::string console = run_console(matrices, results, exit_code);
-    std::ifstream result_file(results, std::ios::binary);
-    const std::string result_text((std::istreambuf_iterator<char>(result_file)), std::istreambuf_iterator<char>());
-    check_ending(console, exit_code, fs::exists(results), result_text);
+    const Run alone = run(matrices, rf::ReaderSettings{});
+    check_ending(alone.console, alone.exit_code, alone.results.has_value(), alone.results.value_or(""));
+    FUZZ_CHECK(run(matrices, rf::ReaderSettings{.threads = 2, .block_size = 29, .piece_size = 1}) == alone);
+    FUZZ_CHECK(run(matrices, rf::ReaderSettings{.threads = 3, .block_size = 256, .piece_size = 8}) == alone);
     return 0;
 }

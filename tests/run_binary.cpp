@@ -47,6 +47,30 @@ void exec_rf_compare() {
     _exit(127);
 }
 
+int start_rf_compare(const fs::path& folder, const fs::path& answers, const fs::path& console) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const int in = open(answers.c_str(), O_RDONLY);
+        const int out = open(console.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(folder.c_str()) != 0) {
+            _exit(127);
+        }
+        exec_rf_compare();
+    }
+    if (child < 0) {
+        throw std::runtime_error("cannot start rf_compare");
+    }
+    return child;
+}
+
+int exit_code_of(int process) {
+    int status = 0;
+    if (waitpid(process, &status, 0) != process) {
+        throw std::runtime_error("cannot wait for rf_compare");
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers) {
     const fs::path folder = fresh_folder();
     const fs::path io = fresh_folder(); // the console's files stay out of the listing
@@ -54,21 +78,8 @@ RunResult run_rf_compare(const std::map<std::string, std::string>& files, const 
         write_file(folder / name, content);
     }
     write_file(io / "stdin", answers);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int in = open((io / "stdin").c_str(), O_RDONLY);
-        const int out = open((io / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(folder.c_str()) != 0) {
-            _exit(127);
-        }
-        exec_rf_compare();
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) {
-        throw std::runtime_error("cannot run rf_compare");
-    }
     RunResult result;
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.exit_code = exit_code_of(start_rf_compare(folder, io / "stdin", io / "stdout"));
     result.console = read_file(io / "stdout");
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
         if (entry.is_regular_file()) {

@@ -23,6 +23,13 @@ bool runs_windows_build();
 // Replaces the calling (child) process with the program under test.
 [[noreturn]] void exec_rf_compare();
 
+// Starts the program in `folder` with standard input read from the file
+// `answers` and standard output written to the file `console`; returns its
+// process id. exit_code_of() waits for it to end.
+int start_rf_compare(const std::filesystem::path& folder, const std::filesystem::path& answers,
+                     const std::filesystem::path& console);
+int exit_code_of(int process);
+
 // Creates the given files in a fresh folder, runs the program there with
 // standard input read from `answers` and standard output to a file.
 RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers);

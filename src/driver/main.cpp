@@ -8,6 +8,6 @@
 #include "run_loop.hpp"
 
 int main() {
-    const int exit_code = rf::run_rf_compare(stdin, stdout);
+    const int exit_code = rf::run_rf_compare(stdin, stdout, rf::ReaderSettings::for_this_machine());
     return rf::exit_procedure(exit_code, stdin, stdout, rf::stdout_is_console());
 }

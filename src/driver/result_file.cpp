@@ -11,8 +11,11 @@ bool ResultFile::create(const std::string& name) {
 }
 
 void ResultFile::write_distance(std::int32_t distance) {
-    // A failed write sets the stream's error flag, which close() reports.
+    // Each line goes to the system at once, so that whoever watches the file
+    // sees it, and an interrupted run keeps it. A failed write sets the
+    // stream's error flag, which close() reports.
     std::fprintf(file_.get(), "%d \n", static_cast<int>(distance));
+    std::fflush(file_.get());
 }
 
 bool ResultFile::close() {

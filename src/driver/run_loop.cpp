@@ -7,12 +7,11 @@
 
 #include "console_dialogue.hpp"
 #include "engine_types.hpp"
-#include "file_handle.hpp"
+#include "input_file.hpp"
 #include "matrix_file.hpp"
 #include "result_file.hpp"
 #include "rf_distance.hpp"
 #include "tree_reconstruction.hpp"
-#include "word_reader.hpp"
 
 namespace rf {
 
@@ -25,14 +24,6 @@ void print_name_message(std::FILE* out, const char* before, const std::string& n
     std::fputs(before, out);
     std::fwrite(name.data(), 1, name.size(), out);
     std::fputs(after, out);
-}
-
-FileHandle open_matrix_file(const std::string& name) {
-    if (name.find('\0') != std::string::npos) {
-        return nullptr; // the C library would open a shorter name than the one typed
-    }
-    // Binary: carriage returns are white space to the reader anyway.
-    return FileHandle(std::fopen(name.c_str(), "rb"));
 }
 
 bool names_same_file(const std::string& a, const std::string& b) {
@@ -70,14 +61,14 @@ std::optional<RunStorage> allocate_storage(const LeafCountResult& leaves) {
 // The matrices of one run and the result file they feed.
 class MatrixLoop {
 public:
-    MatrixLoop(std::FILE* out, WordReader& input, RunStorage& storage, std::string result_name)
+    MatrixLoop(std::FILE* out, MatrixFile& input, RunStorage& storage, std::string result_name)
         : out_(out), input_(input), storage_(storage), result_name_(std::move(result_name)) {}
 
     int run(std::int32_t matrix_count) {
         for (std::int64_t j = 1; j <= matrix_count; ++j) {
             const int matrix_number = static_cast<int>(j);
             std::fprintf(out_, "\n Matrix %d \n", matrix_number);
-            const MatrixReadResult read = read_matrix(input_, storage_.matrix);
+            const MatrixReadResult read = input_.read_matrix(storage_.matrix);
             if (read.status == MatrixStatus::input_ended) {
                 return stop_on_input("\n\nError\nBad matrix number");
             }
@@ -93,7 +84,7 @@ public:
             if (!compare_matrix(j)) {
                 return results_.close() ? EXIT_FAILURE_CODE : report_unwritten();
             }
-            if (j < matrix_count && input_ended(input_)) {
+            if (j < matrix_count && input_.input_ended()) {
                 return stop_on_input("\n\nError\nBad matrix number");
             }
         }
@@ -141,17 +132,15 @@ private:
     }
 
     std::FILE* out_;
-    WordReader& input_;
+    MatrixFile& input_;
     RunStorage& storage_;
     std::string result_name_;
     ResultFile results_;
 };
 
 // The matrix file is open and both names are known: n, storage, matrices.
-int process_matrix_file(std::FILE* out, std::FILE* matrix_file, std::int32_t matrix_count,
-                        std::string result_name) {
-    WordReader input(matrix_file);
-    const LeafCountResult leaves = read_leaf_count(input);
+int process_matrix_file(std::FILE* out, MatrixFile& input, std::int32_t matrix_count, std::string result_name) {
+    const LeafCountResult leaves = input.read_leaf_count();
     if (leaves.status == LeafCountStatus::bad) {
         std::fputs("\n\nError\nBad number of objects", out);
         return EXIT_FAILURE_CODE;
@@ -166,7 +155,7 @@ int process_matrix_file(std::FILE* out, std::FILE* matrix_file, std::int32_t mat
 
 } // namespace
 
-int run_rf_compare(std::FILE* console_in, std::FILE* console_out) {
+int run_rf_compare(std::FILE* console_in, std::FILE* console_out, const ReaderSettings& reading) {
     std::FILE* out = console_out;
     print_banner(out);
     std::fputs("Enter the input file name for additive distance matrices\n\n", out);
@@ -175,7 +164,7 @@ int run_rf_compare(std::FILE* console_in, std::FILE* console_out) {
         report_end_of_console_input(out);
         return EXIT_FAILURE_CODE;
     }
-    const FileHandle matrix_file = open_matrix_file(*matrix_name);
+    std::optional<InputFile> matrix_file = InputFile::open(*matrix_name);
     if (!matrix_file) {
         print_name_message(out, "\nFile ", *matrix_name, " was not found ");
         return EXIT_FAILURE_CODE;
@@ -198,7 +187,8 @@ int run_rf_compare(std::FILE* console_in, std::FILE* console_out) {
     if (!matrix_count) {
         return EXIT_FAILURE_CODE;
     }
-    return process_matrix_file(out, matrix_file.get(), *matrix_count, std::move(*result_name));
+    MatrixFile input(std::move(*matrix_file), reading);
+    return process_matrix_file(out, input, *matrix_count, std::move(*result_name));
 }
 
 } // namespace rf

@@ -1,10 +1,15 @@
 // Reading the matrix file: the leaf count n, then n-by-n matrices of reals,
-// row by row, as white-space separated words in any layout.
+// row by row, as white-space separated words in any layout. Each matrix is
+// complete as soon as its last word and the white space after it have
+// arrived; nothing after the last matrix asked for is ever judged.
 #pragma once
 
 #include <cstdint>
 
 #include "engine_types.hpp"
+#include "input_file.hpp"
+#include "reader_settings.hpp"
+#include "region_conversion.hpp"
 #include "word_reader.hpp"
 
 namespace rf {
@@ -20,9 +25,6 @@ struct LeafCountResult {
     std::int32_t leaf_count;
 };
 
-// Reads the first word of the file as n.
-[[nodiscard]] LeafCountResult read_leaf_count(WordReader& input);
-
 enum class MatrixStatus {
     ok,
     input_ended, // the input ended before the matrix was complete
@@ -35,12 +37,24 @@ struct MatrixReadResult {
     std::int32_t column = 0;
 };
 
-// Reads n*n entries into rows and columns 1..n; the diagonal's words are read
-// and stored as 0, and so is entry [0][0]. After a failure the matrix is
-// only partly read and not to be used.
-[[nodiscard]] MatrixReadResult read_matrix(WordReader& input, DistanceMatrix& matrix);
+class MatrixFile {
+public:
+    MatrixFile(InputFile file, const ReaderSettings& settings);
 
-// True when nothing but white space remains before the next matrix.
-[[nodiscard]] bool input_ended(WordReader& input);
+    // Reads the first word of the file as n.
+    [[nodiscard]] LeafCountResult read_leaf_count();
+
+    // Reads n*n entries into rows and columns 1..n; the diagonal's words are
+    // read and stored as 0, and so is entry [0][0]. After a failure the
+    // matrix is only partly read and not to be used.
+    [[nodiscard]] MatrixReadResult read_matrix(DistanceMatrix& matrix);
+
+    // True when nothing but white space remains before the next matrix.
+    [[nodiscard]] bool input_ended();
+
+private:
+    WordReader words_;
+    RegionConverter converter_;
+};
 
 } // namespace rf

@@ -56,8 +56,7 @@ bool magnitude_overflows(const char* first, const char* last) noexcept {
     return point_shift + exponent > 0;
 }
 
-} // namespace
-
+// The longest decimal real at first: ptr is where it ended.
 ParseResult parse_real_prefix(const char* first, const char* last, double& value) noexcept {
     // After an optional sign, a digit or a point: this shuts out inf and nan,
     // which from_chars accepts, and a second sign after a '+', which
@@ -73,6 +72,8 @@ ParseResult parse_real_prefix(const char* first, const char* last, double& value
     const auto [ptr, ec] = std::from_chars(number, last, value, std::chars_format::general);
     return {ptr, ec};
 }
+
+} // namespace
 
 ParseResult parse_real(const char* first, const char* last, double& value) noexcept {
     const auto [ptr, ec] = parse_real_prefix(first, last, value);

@@ -20,10 +20,6 @@ struct ParseResult {
 // reads as its rounded value, zero of the word's sign or a subnormal.
 ParseResult parse_real(const char* first, const char* last, double& value) noexcept;
 
-// The longest decimal real at first, by the same rules, for converting in
-// place: ptr is where it ended. Out-of-range values are left to parse_real.
-ParseResult parse_real_prefix(const char* first, const char* last, double& value) noexcept;
-
 // A decimal integer: optional sign, digits only. Beyond the int64 range the
 // result is result_out_of_range and value saturates to the word's sign.
 ParseResult parse_integer(const char* first, const char* last, std::int64_t& value) noexcept;

@@ -1,30 +1,15 @@
 #include "word_reader.hpp"
 
-#include <array>
 #include <cstring>
+#include <utility>
+
+#include "white_space.hpp"
 
 namespace rf {
 
-namespace {
+WordReader::WordReader(InputFile file, std::size_t block_size) : file_(std::move(file)), buffer_(block_size) {}
 
-// The C locale's white space: blank, tab, line feed, vertical tab, form feed
-// and carriage return, so CR LF line ends read like LF.
-constexpr std::array<bool, 256> make_space_table() {
-    std::array<bool, 256> table{};
-    for (const unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) {
-        table[c] = true;
-    }
-    return table;
-}
-constexpr std::array<bool, 256> SPACE = make_space_table();
-
-bool is_space(char c) noexcept { return SPACE[static_cast<unsigned char>(c)]; }
-
-} // namespace
-
-WordReader::WordReader(std::FILE* file) : file_(file), buffer_(BLOCK_SIZE) {}
-
-// Keeps the unread bytes, moved to the front, and appends the next block;
+// Keeps the unread bytes, moved to the front, and appends what has arrived;
 // the buffer grows only when one word fills it whole.
 bool WordReader::refill() {
     if (exhausted_) {
@@ -39,13 +24,10 @@ bool WordReader::refill() {
     if (end_ == buffer_.size()) {
         buffer_.resize(buffer_.size() * 2);
     }
-    const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    const std::size_t got = file_.read_some(buffer_.data() + end_, buffer_.size() - end_);
     end_ += got;
-    if (got == 0) {
-        exhausted_ = true; // end of file or a read error: the input has ended
-        return false;
-    }
-    return true;
+    exhausted_ = got == 0;
+    return !exhausted_;
 }
 
 bool WordReader::skip_space() {
@@ -88,19 +70,25 @@ std::string_view WordReader::next_word() {
 
 bool WordReader::at_end() { return !skip_space(); }
 
-std::string_view WordReader::upcoming() {
+std::string_view WordReader::complete_words() {
     if (!skip_space()) {
         return {};
     }
-    if (end_ - begin_ < LOOKAHEAD) {
-        refill();
+    std::size_t scanned = begin_; // no white space before this
+    for (;;) {
+        std::size_t stop = end_;
+        while (stop != scanned && !is_space(buffer_[stop - 1])) {
+            --stop;
+        }
+        if (stop != scanned) {
+            return {buffer_.data() + begin_, stop - begin_};
+        }
+        const std::size_t searched = end_ - begin_;
+        if (!refill()) {
+            return {buffer_.data() + begin_, end_ - begin_}; // the last word ends with the input
+        }
+        scanned = begin_ + searched;
     }
-    return {buffer_.data() + begin_, end_ - begin_};
-}
-
-bool WordReader::is_word_end(const char* position) const noexcept {
-    const char* data_end = buffer_.data() + end_;
-    return position < data_end ? is_space(*position) : exhausted_;
 }
 
 } // namespace rf

@@ -1,0 +1,49 @@
+// A fixed team of threads that run one job at a time, every member on its
+// own part of it: the caller is member 0, the others are threads owned by
+// the team, which stop and join when it is destroyed.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+#include <vector>
+
+namespace rf {
+
+class ConversionTeam {
+public:
+    // Starts members - 1 threads; throws std::system_error when it cannot.
+    explicit ConversionTeam(std::size_t members);
+
+    [[nodiscard]] std::size_t size() const noexcept { return workers_.size() + 1; }
+
+    // Calls job(member) once for every member 0..size()-1, in parallel, and
+    // returns when all calls have returned. The job must not throw.
+    template <typename Job>
+    void run(Job& job) {
+        run_erased(&job, [](void* erased, std::size_t member) { (*static_cast<Job*>(erased))(member); });
+    }
+
+private:
+    using Call = void (*)(void*, std::size_t);
+    void run_erased(void* job, Call call);
+    template <typename Condition>
+    static void stay_awake_while(Condition condition);
+    void serve(const std::stop_token& stop, std::size_t member);
+
+    std::mutex mutex_;
+    std::condition_variable_any job_posted_;
+    std::condition_variable job_done_;
+    void* job_ = nullptr;
+    Call call_ = nullptr;
+    // Written under the mutex, also read without it.
+    std::atomic<std::uint64_t> generation_{0};
+    std::atomic<std::size_t> running_{0};
+    std::vector<std::jthread> workers_; // last: stopped and joined before the rest goes
+};
+
+} // namespace rf

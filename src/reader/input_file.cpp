@@ -1,0 +1,72 @@
+#include "input_file.hpp"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <utility>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace rf {
+
+namespace {
+
+#ifdef _WIN32
+int open_for_reading(const char* name) { return ::_open(name, _O_RDONLY | _O_BINARY); }
+int close_file(int descriptor) { return ::_close(descriptor); }
+long long read_file(int descriptor, char* buffer, std::size_t size) {
+    return ::_read(descriptor, buffer, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+}
+#else
+int open_for_reading(const char* name) { return ::open(name, O_RDONLY | O_CLOEXEC); }
+int close_file(int descriptor) { return ::close(descriptor); }
+long long read_file(int descriptor, char* buffer, std::size_t size) {
+    return ::read(descriptor, buffer, std::min<std::size_t>(size, SSIZE_MAX));
+}
+#endif
+
+} // namespace
+
+std::optional<InputFile> InputFile::open(const std::string& name) {
+    if (name.find('\0') != std::string::npos) {
+        return std::nullopt; // the system would open a shorter name than the one typed
+    }
+    const int descriptor = open_for_reading(name.c_str());
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    return InputFile(descriptor);
+}
+
+InputFile::InputFile(InputFile&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    std::swap(descriptor_, other.descriptor_);
+    return *this;
+}
+
+InputFile::~InputFile() {
+    if (descriptor_ >= 0) {
+        close_file(descriptor_);
+    }
+}
+
+std::size_t InputFile::read_some(char* buffer, std::size_t size) noexcept {
+    for (;;) {
+        const long long got = read_file(descriptor_, buffer, size);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            return 0;
+        }
+    }
+}
+
+} // namespace rf

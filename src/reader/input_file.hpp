@@ -1,0 +1,33 @@
+// The matrix file as the reader sees it: an open file, pipe or device read
+// in pieces of whatever size has arrived, closed when it goes out of scope.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace rf {
+
+class InputFile {
+public:
+    // Opens an existing file for reading as bytes; nothing when it cannot be
+    // opened.
+    [[nodiscard]] static std::optional<InputFile> open(const std::string& name);
+
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+
+    // Waits until some input has arrived, then reads what is there, up to
+    // `size` bytes. 0 at the end of the input; a read error counts as the end.
+    [[nodiscard]] std::size_t read_some(char* buffer, std::size_t size) noexcept;
+
+private:
+    explicit InputFile(int descriptor) noexcept : descriptor_(descriptor) {}
+
+    int descriptor_;
+};
+
+} // namespace rf

@@ -1,0 +1,71 @@
+#include "word_count.hpp"
+
+#include <algorithm>
+
+#include "white_space.hpp"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace rf {
+
+namespace {
+
+#if defined(__SSE2__)
+// 0xFF in each of the sixteen bytes at p that is white space: blank, or tab
+// to carriage return.
+__m128i space_mask(const char* p) noexcept {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
+    const __m128i from_tab = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(from_tab, _mm_set1_epi8('\r' - '\t')), from_tab);
+    return _mm_or_si128(blank, control);
+}
+
+// Counts the word starts of whole sixteen-byte lanes from p on, moving p to
+// the first byte left over. A word starts at each byte that is not white
+// space and follows white space; the starts are summed per byte for up to
+// 255 lanes, then added up, so that no population count is needed.
+std::size_t count_lanes(const char*& p, const char* last, bool& after_space) noexcept {
+    constexpr std::ptrdiff_t LANE = 16;
+    constexpr std::ptrdiff_t MAX_ROUNDS = 255;
+    const __m128i zero = _mm_setzero_si128();
+    __m128i previous = after_space ? _mm_set1_epi8(-1) : zero; // its last byte tells about the byte before p
+    std::size_t words = 0;
+    while (last - p >= LANE) {
+        const char* stop = p + LANE * std::min(MAX_ROUNDS, (last - p) / LANE);
+        __m128i starts = zero;
+        for (; p != stop; p += LANE) {
+            const __m128i space = space_mask(p);
+            const __m128i follows_space = _mm_or_si128(_mm_slli_si128(space, 1), _mm_srli_si128(previous, 15));
+            starts = _mm_sub_epi8(starts, _mm_andnot_si128(space, follows_space));
+            previous = space;
+        }
+        const __m128i sums = _mm_sad_epu8(starts, zero);
+        words += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    }
+    after_space = (_mm_movemask_epi8(previous) & 0x8000) != 0;
+    return words;
+}
+#endif
+
+} // namespace
+
+std::size_t count_words(const char* first, const char* last) noexcept {
+    std::size_t words = 0;
+    bool after_space = true;
+    const char* p = first;
+#if defined(__SSE2__)
+    words += count_lanes(p, last, after_space);
+#endif
+    for (; p != last; ++p) {
+        const bool space = is_space(*p);
+        words += static_cast<std::size_t>(!space && after_space);
+        after_space = space;
+    }
+    return words;
+}
+
+} // namespace rf
