@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Whole-program benchmark: rf_compare against the parsing floor on the same
-# files, run alternately. For each n and tree shape (m = 3 matrices) it prints
-# the median wall time, peak resident memory, throughput and the ratio to the
-# floor, and fails if a result file differs from the true distances.
+# Whole-program benchmark: rf_compare on all cores and on one core against
+# the one-thread parsing floor and a bytes-only read of the same files, all
+# run alternately. For each n and tree shape (m = 3 matrices) it prints the
+# median wall times, each program's ratio to the floor of the same run, the
+# peak resident memory and its limit, and fails if a result file differs from
+# the true distances.
 #   bench/run_benchmark.sh [ROUNDS] [N...]        (default: 5 rounds, n = 1000 2000 4000)
+# BASELINE=path/to/another/rf_compare adds that build, run alternately too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-5}
 shift || true
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1000 2000 4000)
+baseline=${BASELINE:-}
 
 [ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package time) for peak memory" >&2; exit 2; }
+command -v taskset >/dev/null || { echo "needs taskset (Debian package util-linux) for the one-core runs" >&2; exit 2; }
 cmake -S . -B build >/dev/null
 cmake --build build -j2 --target rf_compare make_matrix_file parse_floor >/dev/null
 data=build/bench-data
@@ -22,8 +27,27 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 # Prints "seconds peak_kib" for one command.
 measure() { /usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -n 1; }
 
-printf '%-6s %-12s %8s %9s %9s %8s %9s %9s %6s\n' n shape MB seconds floor_s MB/s peak_MiB limit_MiB ratio
+# One run of an rf_compare build on the answers file; prints "seconds
+# peak_kib right|wrong", the last as its result file matches the truth.
+run_program() {
+  local answers=$1 truth=$2
+  shift 2
+  rm -f "$data/result.txt"
+  local figures
+  figures=$(measure sh -c "$* < '$answers'")
+  cmp -s "$data/result.txt" "$truth" && echo "$figures right" || echo "$figures wrong"
+}
+
 status=0
+check() {
+  if [ "$1" != right ]; then
+    echo "wrong result from $2 on $file" >&2
+    status=1
+  fi
+}
+
+printf '%-5s %-11s %5s %7s %6s %6s %5s %6s %5s %5s %9s %6s %6s\n' \
+  n shape MB floor_s read_s all_s ratio one_s ratio MB/s peak_MiB limit ${baseline:+base_s}
 for n in "${sizes[@]}"; do
   for shape in binary caterpillar; do
     file="$data/${shape}_${n}.txt"
@@ -32,24 +56,33 @@ for n in "${sizes[@]}"; do
     fi
     answers="$file.answers"
     printf '%s %s 3\n' "$file" "$data/result.txt" >"$answers"
-    times=() floors=() peaks=()
+    floors=() reads=() alls=() ones=() bases=() peaks=()
     for _ in $(seq "$rounds"); do
-      rm -f "$data/result.txt"
-      read -r t peak < <(measure sh -c "build/rf_compare < '$answers'")
-      if ! cmp -s "$data/result.txt" "$file.truth"; then
-        echo "wrong result for $file" >&2
-        status=1
-      fi
       read -r f _ < <(measure build/bench/parse_floor "$file")
-      times+=("$t") floors+=("$f") peaks+=("$peak")
+      read -r r _ < <(measure cat "$file")
+      read -r a peak verdict < <(run_program "$answers" "$file.truth" build/rf_compare)
+      check "$verdict" "rf_compare"
+      read -r o one_peak verdict < <(run_program "$answers" "$file.truth" taskset -c 0 build/rf_compare)
+      check "$verdict" "rf_compare on one core"
+      floors+=("$f") reads+=("$r") alls+=("$a") ones+=("$o") peaks+=("$peak" "$one_peak")
+      if [ -n "$baseline" ]; then
+        read -r b _ verdict < <(run_program "$answers" "$file.truth" "$baseline")
+        check "$verdict" "$baseline"
+        bases+=("$b")
+      fi
     done
     mb=$(awk -v b="$(stat -c %s "$file")" 'BEGIN { printf "%.0f", b / 1e6 }')
-    t=$(printf '%s\n' "${times[@]}" | median)
     f=$(printf '%s\n' "${floors[@]}" | median)
+    r=$(printf '%s\n' "${reads[@]}" | median)
+    a=$(printf '%s\n' "${alls[@]}" | median)
+    o=$(printf '%s\n' "${ones[@]}" | median)
+    b=$([ -n "$baseline" ] && printf '%s\n' "${bases[@]}" | median || true)
     peak=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -n 1)
-    awk -v n="$n" -v s="$shape" -v mb="$mb" -v t="$t" -v f="$f" -v p="$peak" 'BEGIN {
-      limit = (1.1 * 8 * (n + 1) * (n + 1) + 32 * 1048576) / 1048576
-      printf "%-6d %-12s %8d %9.2f %9.2f %8.0f %9.0f %9.0f %6.2f\n", n, s, mb, t, f, mb / t, p / 1024, limit, t / f }'
+    awk -v n="$n" -v s="$shape" -v mb="$mb" -v f="$f" -v r="$r" -v a="$a" -v o="$o" -v p="$peak" -v b="$b" 'BEGIN {
+      limit = (8 * (n + 1) * (n + 1) + 32 * 1048576) / 1048576
+      printf "%-5d %-11s %5d %7.2f %6.2f %6.2f %5.2f %6.2f %5.2f %5.0f %9.0f %6.0f", n, s, mb, f, r, a, a / f, o, o / f, mb / a, p / 1024, limit
+      if (b != "") printf " %6.2f", b
+      printf "\n" }'
   done
 done
 exit $status
