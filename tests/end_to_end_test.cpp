@@ -83,6 +83,9 @@ std::vector<Scenario> scenarios() {
         // Stops in the dialogue.
         {"matrix file missing", EXAMPLE, "missing.txt out.txt 2", ASK_FILE + "\nFile missing.txt was not found ", 1,
          std::nullopt},
+        {"a folder is not a matrix file", EXAMPLE, ". out.txt 2", ASK_FILE + "\nFile . was not found ", 1, std::nullopt},
+        {"a device is read as its bytes", EXAMPLE, "/dev/null out.txt 2", DIALOGUE + "\n\nError\nBad number of objects", 1,
+         std::nullopt, {}, "out.txt", true},
         {"no answers", EXAMPLE, "", ASK_FILE + CONSOLE_ENDED, 1, std::nullopt},
         {"no result file name", EXAMPLE, "in.txt\n", ASK_FILE + ASK_RESULT + CONSOLE_ENDED, 1, std::nullopt},
         {"no count after a refusal", EXAMPLE, ask_all + "1",

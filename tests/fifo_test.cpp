@@ -1,6 +1,7 @@
 // The matrix file as a FIFO fed by another program, which writes matrices
 // as it produces them and keeps the FIFO open in between: each result line
-// reaches the result file as soon as its matrix has arrived.
+// reaches the result file as soon as its matrix has arrived, and stays there
+// however the run ends.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -9,7 +10,7 @@
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
+#include <signal.h>
 #include <optional>
 #include <thread>
 
@@ -28,7 +29,7 @@ const std::string STAR = "0 2 2 2\n2 0 2 2\n2 2 0 2\n2 2 2 0\n";
 class FifoRun {
 public:
     explicit FifoRun(const std::string& answers) : folder_(fresh_folder()), io_(fresh_folder()) {
-        std::signal(SIGPIPE, SIG_IGN); // a program that ended early shows in its exit code instead
+        signal(SIGPIPE, SIG_IGN); // a program that ended early shows in its exit code instead
         if (mkfifo((folder_ / "in.txt").c_str(), 0600) != 0) {
             throw std::runtime_error("cannot make a FIFO");
         }
@@ -73,6 +74,7 @@ public:
         return true;
     }
     [[nodiscard]] std::string results() const { return read_file(folder_ / "out.txt"); }
+    void kill_program() const { kill(process_, SIGKILL); }
 
 private:
     // Opening without waiting fails until the program has opened its end.
@@ -104,6 +106,15 @@ TEST(MatrixFifo, EachResultLineAppearsAsSoonAsItsMatrixHasArrived) {
     EXPECT_TRUE(run.results_become("2 \n")) << "the line of matrix 2 waited for more input";
     ASSERT_TRUE(run.send(STAR));
     EXPECT_EQ(run.finish(), 0);
+    EXPECT_EQ(run.results(), "2 \n1 \n");
+}
+
+TEST(MatrixFifo, LinesWrittenBeforeAKillAreKept) {
+    FifoRun run("in.txt out.txt 4\n");
+    ASSERT_TRUE(run.send("4\n" + EDGE_34 + EDGE_24 + STAR));
+    ASSERT_TRUE(run.results_become("2 \n1 \n"));
+    run.kill_program();
+    EXPECT_EQ(run.finish(), 128 + SIGKILL);
     EXPECT_EQ(run.results(), "2 \n1 \n");
 }
 

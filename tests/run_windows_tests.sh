@@ -5,13 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || packages+=(g++-mingw-w64-x86-64-posix)
-dpkg -s wine64 >/dev/null 2>&1 || packages+=(wine64)
-if [ ${#packages[@]} -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
-fi
+bash tests/install_packages.sh g++-mingw-w64-x86-64-posix wine64
 wine=$(dpkg -L wine64 | grep -E '/wine64$' | head -n 1) # not on PATH: it lives in Wine's own folder
 
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null

@@ -30,8 +30,8 @@ constexpr std::array<std::string_view, 21> BANNER = {
     "*    with the first matrix and all the other   *\n",
     "*    trees associated with the following ones. *\n",
     "*                                              *\n",
-    "* rf_compare: each tree is rebuilt from its    *\n",
-    "* matrix and compared with the first tree.     *\n",
+    "* rf_compare " RF_VERSION ": each tree is rebuilt from  *\n",
+    "* its matrix and compared with the first tree. *\n",
     "* ---------------------------------------------*\n\n",
 };
 

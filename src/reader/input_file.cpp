@@ -1,6 +1,7 @@
 #include "input_file.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -31,6 +32,12 @@ long long read_file(int descriptor, char* buffer, std::size_t size) {
 }
 #endif
 
+// Windows refuses to open a folder; elsewhere it opens and reads as nothing.
+bool is_folder(int descriptor) {
+    struct stat status {};
+    return ::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 } // namespace
 
 std::optional<InputFile> InputFile::open(const std::string& name) {
@@ -41,7 +48,11 @@ std::optional<InputFile> InputFile::open(const std::string& name) {
     if (descriptor < 0) {
         return std::nullopt;
     }
-    return InputFile(descriptor);
+    InputFile file(descriptor);
+    if (is_folder(descriptor)) {
+        return std::nullopt;
+    }
+    return file;
 }
 
 InputFile::InputFile(InputFile&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}

@@ -11,7 +11,7 @@ namespace rf {
 class InputFile {
 public:
     // Opens an existing file for reading as bytes; nothing when it cannot be
-    // opened.
+    // opened or names a folder.
     [[nodiscard]] static std::optional<InputFile> open(const std::string& name);
 
     InputFile(InputFile&& other) noexcept;
