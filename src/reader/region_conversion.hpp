@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "conversion_team.hpp"
+#include "thread_team.hpp"
 #include "engine_types.hpp"
 #include "entry_conversion.hpp"
 
@@ -55,7 +55,7 @@ private:
 
     std::size_t piece_size_;
     std::vector<Piece> pieces_;
-    std::optional<ConversionTeam> team_;
+    std::optional<ThreadTeam> team_;
 };
 
 } // namespace rf

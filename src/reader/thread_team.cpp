@@ -1,17 +1,17 @@
-#include "conversion_team.hpp"
+#include "thread_team.hpp"
 
 #include <chrono>
 
 namespace rf {
 
-ConversionTeam::ConversionTeam(std::size_t members) {
+ThreadTeam::ThreadTeam(std::size_t members) {
     workers_.reserve(members > 0 ? members - 1 : 0);
     for (std::size_t member = 1; member < members; ++member) {
         workers_.emplace_back([this, member](const std::stop_token& stop) { serve(stop, member); });
     }
 }
 
-void ConversionTeam::run_erased(void* job, Call call) {
+void ThreadTeam::run_erased(void* job, Call call) {
     {
         const std::lock_guard lock(mutex_);
         job_ = job;
@@ -31,7 +31,7 @@ void ConversionTeam::run_erased(void* job, Call call) {
 // saves falling asleep and being woken for every block, which costs more
 // than a block's read.
 template <typename Condition>
-void ConversionTeam::stay_awake_while(Condition condition) {
+void ThreadTeam::stay_awake_while(Condition condition) {
     constexpr auto AWAKE_FOR = std::chrono::microseconds(500);
     const auto until = std::chrono::steady_clock::now() + AWAKE_FOR;
     while (condition() && std::chrono::steady_clock::now() < until) {
@@ -39,7 +39,7 @@ void ConversionTeam::stay_awake_while(Condition condition) {
     }
 }
 
-void ConversionTeam::serve(const std::stop_token& stop, std::size_t member) {
+void ThreadTeam::serve(const std::stop_token& stop, std::size_t member) {
     std::uint64_t served = 0;
     for (;;) {
         void* job = nullptr;

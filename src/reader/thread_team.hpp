@@ -14,10 +14,10 @@
 
 namespace rf {
 
-class ConversionTeam {
+class ThreadTeam {
 public:
     // Starts members - 1 threads; throws std::system_error when it cannot.
-    explicit ConversionTeam(std::size_t members);
+    explicit ThreadTeam(std::size_t members);
 
     [[nodiscard]] std::size_t size() const noexcept { return workers_.size() + 1; }
 
