@@ -146,18 +146,20 @@ DistanceMatrix path_length_matrix(const RandomTree& tree) {
     return matrix;
 }
 
-std::vector<Cluster> clusters_below_leaf_one(const RandomTree& tree) {
+std::vector<ClusterEdge> cluster_edges(const RandomTree& tree) {
     const std::int32_t n = tree.leaf_count;
     const auto words = static_cast<std::size_t>(n) / 64 + 1;
     const auto root = static_cast<std::int32_t>(std::find(tree.label.begin(), tree.label.end(), 1) - tree.label.begin());
-    // Depth-first order from the root, then subtrees gathered bottom-up.
+    // Breadth-first order from the root, then subtrees gathered bottom-up.
     std::vector<std::int32_t> order{root};
     std::vector<std::int32_t> parent(tree.adjacency.size(), -1);
+    std::vector<double> length_above(tree.adjacency.size(), 0.0);
     for (std::size_t next = 0; next < order.size(); ++next) {
         const std::int32_t v = order[next];
         for (const Edge& edge : tree.adjacency[static_cast<std::size_t>(v)]) {
             if (edge.to != parent[static_cast<std::size_t>(v)]) {
                 parent[static_cast<std::size_t>(edge.to)] = v;
+                length_above[static_cast<std::size_t>(edge.to)] = edge.length;
                 order.push_back(edge.to);
             }
         }
@@ -174,13 +176,22 @@ std::vector<Cluster> clusters_below_leaf_one(const RandomTree& tree) {
             std::transform(up.begin(), up.end(), below[v].begin(), up.begin(), std::bit_or<>());
         }
     }
-    std::vector<Cluster> clusters;
+    std::vector<ClusterEdge> edges;
     for (const std::int32_t v : order) {
         if (v != root) {
-            clusters.push_back(below[static_cast<std::size_t>(v)]);
+            const auto at = static_cast<std::size_t>(v);
+            edges.push_back({below[at], length_above[at], v >= n && parent[at] >= n});
         }
     }
-    std::sort(clusters.begin(), clusters.end());
+    std::sort(edges.begin(), edges.end());
+    return edges;
+}
+
+std::vector<Cluster> clusters_below_leaf_one(const RandomTree& tree) {
+    std::vector<Cluster> clusters;
+    for (ClusterEdge& edge : cluster_edges(tree)) {
+        clusters.push_back(std::move(edge.cluster));
+    }
     return clusters;
 }
 

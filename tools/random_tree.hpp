@@ -43,6 +43,15 @@ using Cluster = std::vector<std::uint64_t>;
 // The leaf sets below every edge when leaf 1 is the root, sorted.
 std::vector<Cluster> clusters_below_leaf_one(const RandomTree& tree);
 
+// Every edge as its cluster below leaf 1 and its length, sorted by cluster.
+struct ClusterEdge {
+    Cluster cluster;
+    double length;
+    bool inner; // neither end is a leaf
+    auto operator<=>(const ClusterEdge&) const = default;
+};
+std::vector<ClusterEdge> cluster_edges(const RandomTree& tree);
+
 // The number of clusters in exactly one of two sorted sets.
 std::int32_t symmetric_difference_size(const std::vector<Cluster>& a, const std::vector<Cluster>& b);
 

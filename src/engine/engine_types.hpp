@@ -95,6 +95,17 @@ private:
 [[nodiscard]] int compare_cluster_rows(const ClusterTable::Word* a, const ClusterTable::Word* b,
                                        std::size_t words) noexcept;
 
+// The rebuilt tree itself, beside its cluster table and list: for each
+// cluster c = 1..count, the cluster just above it (0 above the topmost one,
+// the cluster of all leaves but leaf 1, whose edge ends at leaf 1), the
+// length its edge was given, and its leaf when c is a single leaf's cluster
+// (0 otherwise). Index 0 unused.
+struct ClusterTree {
+    std::vector<std::int32_t> parent;
+    std::vector<double> edge_length;
+    std::vector<std::int32_t> leaf;
+};
+
 // Cluster numbers at positions 1..2n-3 (position 0 unused).
 class ClusterList {
 public:

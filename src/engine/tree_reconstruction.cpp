@@ -16,14 +16,22 @@ constexpr std::int32_t ROOT = 1;
 // Scratch of one call: the leaf order, each cluster's largest leaf, and the
 // path from the root to the leaf inserted last (entry 1 at the root, e at
 // that leaf; entry i's cluster contains entry i+1's). All indexed from 1.
+// Beside the table and the list it records the tree itself: a cluster's
+// edge length is its path length when it is made, and changes only when a
+// new node splits its edge; its parent is the path entry above it.
 class TreeBuilder {
 public:
-    TreeBuilder(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list)
-        : d_(matrix), table_(table), list_(list), n_(matrix.leaf_count()),
+    TreeBuilder(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list, ClusterTree& tree)
+        : d_(matrix), table_(table), list_(list), tree_(tree), n_(matrix.leaf_count()),
           max_leaf_(static_cast<std::size_t>(2 * n_ - 2), 0),
           // e never exceeds n-1; entry e+1 holds the sentinel of the repair pass.
-          path_cluster_(static_cast<std::size_t>(n_) + 1, 0), path_length_(static_cast<std::size_t>(n_) + 1, 0.0) {}
+          path_cluster_(static_cast<std::size_t>(n_) + 1, 0), path_length_(static_cast<std::size_t>(n_) + 1, 0.0) {
+        tree_.parent.assign(max_leaf_.size(), 0);
+        tree_.edge_length.assign(max_leaf_.size(), 0.0);
+        tree_.leaf.assign(max_leaf_.size(), 0);
+    }
 
+    // The cluster count, or 0 when the matrix is rejected.
     std::int32_t build() {
         build_leaf_order(d_, order_, ROOT, n_);
         table_.clear();
@@ -31,7 +39,6 @@ public:
         add_first_edge(order_[2]);
         for (std::int32_t pos = 2; pos <= n_ - 1; ++pos) {
             if (!insert_leaf(order_[static_cast<std::size_t>(pos)], order_[static_cast<std::size_t>(pos) + 1])) {
-                std::fputs("\n This is not an additive distance \n", stdout);
                 return 0;
             }
         }
@@ -43,14 +50,28 @@ private:
         table_.add_leaf(1, leaf);
         max_leaf_[1] = leaf;
         set_path(1, 1, d_.at(ROOT, leaf)); // taken as stored, not snapped
+        tree_.leaf[1] = leaf;
         e_ = 1;
         list_[1] = 1;
         count_ = 1;
     }
 
+    // Every cluster put on the path is new, and its path length is the
+    // length of its edge.
     void set_path(std::int32_t entry, std::int32_t cluster, double length) noexcept {
         path_cluster_[static_cast<std::size_t>(entry)] = cluster;
         path_length_[static_cast<std::size_t>(entry)] = length;
+        tree_.edge_length[static_cast<std::size_t>(cluster)] = length;
+    }
+
+    // A new node splits the edge of cluster `split`: `upper` takes the part
+    // above the node and its parent; `split` keeps the part below, of
+    // length `lower_length`.
+    void record_split(std::int32_t split, std::int32_t upper, double lower_length) noexcept {
+        const auto s = static_cast<std::size_t>(split);
+        tree_.parent[static_cast<std::size_t>(upper)] = tree_.parent[s];
+        tree_.parent[s] = upper;
+        tree_.edge_length[s] = lower_length;
     }
 
     // Inserts leaf y next to the path ending at x; false rejects the matrix.
@@ -75,10 +96,12 @@ private:
         const auto [s, k] = walk_up(u);
         const std::int32_t own = count_ + 1;
         const std::int32_t upper = count_ + 2;
-        std::int32_t split = 0; // cluster of the edge a new node splits; 0 when none
+        std::int32_t split = 0;   // cluster of the edge a new node splits; 0 when none
+        double lower_length = 0.0; // what is left of that edge below the new node
         if (std::fabs(s - u) <= ZERO_TOLERANCE) {
             if (k == 0) { // at the root: the new node sits on r, 0 above it
                 split = cluster_at(1);
+                lower_length = length_at(1);
                 set_path(1, upper, 0.0);
                 set_path(2, own, b);
                 e_ = 2;
@@ -93,6 +116,7 @@ private:
             }
         } else { // strictly inside entry k+1, s - u below V_k
             split = cluster_at(k + 1);
+            lower_length = length_at(k + 1) - (s - u);
             set_path(k + 1, upper, s - u);
             set_path(k + 2, own, b);
             e_ = k + 2;
@@ -100,7 +124,10 @@ private:
         if (split != 0) {
             table_.copy_row(upper, split);
             max_leaf_[static_cast<std::size_t>(upper)] = max_leaf_[static_cast<std::size_t>(split)];
+            record_split(split, upper, lower_length);
         }
+        tree_.parent[static_cast<std::size_t>(own)] = cluster_at(e_ - 1);
+        tree_.leaf[static_cast<std::size_t>(own)] = y;
         add_leaf_to_path(y);
         update_list(y, split);
         return true;
@@ -199,6 +226,7 @@ private:
     const DistanceMatrix& d_;
     ClusterTable& table_;
     ClusterList& list_;
+    ClusterTree& tree_;
     std::int32_t n_;
     LeafOrder order_;
     std::vector<std::int32_t> max_leaf_;
@@ -211,7 +239,16 @@ private:
 } // namespace
 
 std::int32_t build_cluster_table(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list) {
-    return TreeBuilder(matrix, table, list).build();
+    ClusterTree tree;
+    const std::int32_t count = rebuild_tree(matrix, table, list, tree);
+    if (count == 0) {
+        std::fputs("\n This is not an additive distance \n", stdout);
+    }
+    return count;
+}
+
+std::int32_t rebuild_tree(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list, ClusterTree& tree) {
+    return TreeBuilder(matrix, table, list, tree).build();
 }
 
 } // namespace rf

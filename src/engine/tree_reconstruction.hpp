@@ -13,4 +13,9 @@ namespace rf {
 // finite. Needs n >= 2 and table and list sized for the matrix's n.
 std::int32_t build_cluster_table(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list);
 
+// The same reconstruction, which also describes the tree itself: `tree`
+// receives each cluster's parent, edge length and leaf (entries 0..count).
+// Prints nothing: a rejected matrix is only the result 0.
+std::int32_t rebuild_tree(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list, ClusterTree& tree);
+
 } // namespace rf
