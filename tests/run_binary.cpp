@@ -71,16 +71,10 @@ int exit_code_of(int process) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers) {
-    const fs::path folder = fresh_folder();
-    const fs::path io = fresh_folder(); // the console's files stay out of the listing
-    for (const auto& [name, content] : files) {
-        write_file(folder / name, content);
-    }
-    write_file(io / "stdin", answers);
-    RunResult result;
-    result.exit_code = exit_code_of(start_rf_compare(folder, io / "stdin", io / "stdout"));
-    result.console = read_file(io / "stdout");
+namespace {
+
+// The files a run leaves in its folder, and the folders removed.
+void collect_files(const fs::path& folder, const fs::path& io, RunResult& result) {
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
         if (entry.is_regular_file()) {
             result.files[entry.path().filename().string()] = read_file(entry.path());
@@ -88,6 +82,57 @@ RunResult run_rf_compare(const std::map<std::string, std::string>& files, const 
     }
     fs::remove_all(folder);
     fs::remove_all(io);
+}
+
+fs::path folder_with(const std::map<std::string, std::string>& files) {
+    const fs::path folder = fresh_folder();
+    for (const auto& [name, content] : files) {
+        write_file(folder / name, content);
+    }
+    return folder;
+}
+
+} // namespace
+
+RunResult run_rf_pairs(const std::map<std::string, std::string>& files, const std::vector<std::string>& arguments) {
+    const fs::path folder = folder_with(files);
+    const fs::path io = fresh_folder();
+    std::vector<char*> argv{const_cast<char*>("rf_pairs")};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open((io / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open((io / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+            chdir(folder.c_str()) != 0) {
+            _exit(127);
+        }
+        execv(RF_PAIRS_PATH, argv.data());
+        _exit(127);
+    }
+    if (child < 0) {
+        throw std::runtime_error("cannot start rf_pairs");
+    }
+    RunResult result;
+    result.exit_code = exit_code_of(child);
+    result.console = read_file(io / "stdout");
+    result.errors = read_file(io / "stderr");
+    collect_files(folder, io, result);
+    return result;
+}
+
+RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers) {
+    const fs::path folder = folder_with(files);
+    const fs::path io = fresh_folder(); // the console's files stay out of the listing
+    write_file(io / "stdin", answers);
+    RunResult result;
+    result.exit_code = exit_code_of(start_rf_compare(folder, io / "stdin", io / "stdout"));
+    result.console = read_file(io / "stdout");
+    collect_files(folder, io, result);
     return result;
 }
 

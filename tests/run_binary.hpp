@@ -1,16 +1,19 @@
-// Runs the built rf_compare in a scratch folder with given answers on
-// standard input, as a user would, and collects what it leaves behind.
+// Runs the built programs in a scratch folder, as a user would: rf_compare
+// with given answers on standard input, rf_pairs with given arguments; and
+// collects what they leave behind.
 #pragma once
 
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rf::testing {
 
 struct RunResult {
     std::string console;                         // standard output, banner included
+    std::string errors;                          // standard error, where the run captured it
     int exit_code = -1;
     std::map<std::string, std::string> files;    // every file in the folder afterwards
 };
@@ -33,6 +36,10 @@ int exit_code_of(int process);
 // Creates the given files in a fresh folder, runs the program there with
 // standard input read from `answers` and standard output to a file.
 RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers);
+
+// Creates the given files in a fresh folder and runs rf_pairs there with
+// `arguments`, standard output and standard error each to a file.
+RunResult run_rf_pairs(const std::map<std::string, std::string>& files, const std::vector<std::string>& arguments);
 
 std::filesystem::path fresh_folder();
 std::string read_file(const std::filesystem::path& path);

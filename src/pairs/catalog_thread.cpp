@@ -1,0 +1,60 @@
+#include "catalog_thread.hpp"
+
+namespace rf {
+
+CatalogThread::CatalogThread(std::int32_t leaf_count)
+    : catalog_(leaf_count), thread_([this](const std::stop_token& stop) { serve(stop); }) {}
+
+void CatalogThread::add_tree(ClusterTree tree, std::int32_t count) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return waiting_.size() < MOST_WAITING; });
+    waiting_.emplace_back(std::move(tree), count);
+    // The thread is woken for a batch: a tree takes it far less time to
+    // number than a wake-up costs the reader.
+    const bool batch_ready = waiting_.size() == WAKE_AT;
+    lock.unlock();
+    if (batch_ready) {
+        changed_.notify_all();
+    }
+}
+
+NumberedTrees CatalogThread::finish() {
+    {
+        const std::lock_guard lock(mutex_);
+        closed_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+    if (failure_) {
+        std::rethrow_exception(failure_);
+    }
+    numbered_.cluster_numbers = catalog_.size();
+    return std::move(numbered_);
+}
+
+void CatalogThread::serve(const std::stop_token& stop) {
+    for (;;) {
+        std::pair<ClusterTree, std::int32_t> next;
+        {
+            std::unique_lock lock(mutex_);
+            if (!changed_.wait(lock, stop, [this] { return !waiting_.empty() || closed_; }) || waiting_.empty()) {
+                return; // closed with nothing left, or the object is going
+            }
+            next = std::move(waiting_.front());
+            waiting_.pop_front();
+            if (waiting_.size() + 1 == MOST_WAITING) {
+                changed_.notify_all(); // the reader may be waiting for room
+            }
+        }
+        if (!failure_) {
+            try {
+                numbered_.inner_clusters.push_back(next.second == 0 ? std::vector<std::int32_t>{}
+                                                                    : catalog_.add_tree(next.first, next.second));
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+        }
+    }
+}
+
+} // namespace rf

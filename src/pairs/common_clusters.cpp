@@ -1,0 +1,72 @@
+#include "common_clusters.hpp"
+
+#include <algorithm>
+
+namespace rf {
+
+CommonClusters::CommonClusters(const std::vector<std::vector<std::int32_t>>& trees, std::int32_t clusters)
+    : trees_(trees), first_(static_cast<std::size_t>(clusters) + 1, 0),
+      lists_lacking_(static_cast<std::size_t>(clusters), false) {
+    const std::size_t tree_count = trees.size();
+    // The trees that have each cluster, in increasing order, as one flat list.
+    std::vector<std::size_t> holders_first(static_cast<std::size_t>(clusters) + 1, 0);
+    for (const std::vector<std::int32_t>& tree : trees) {
+        for (const std::int32_t k : tree) {
+            ++holders_first[static_cast<std::size_t>(k) + 1];
+        }
+    }
+    for (std::size_t k = 1; k < holders_first.size(); ++k) {
+        holders_first[k] += holders_first[k - 1];
+    }
+    std::vector<std::int32_t> holders(holders_first.back());
+    std::vector<std::size_t> next(holders_first.begin(), holders_first.end() - 1);
+    for (std::size_t t = 0; t < tree_count; ++t) {
+        for (const std::int32_t k : trees[t]) {
+            holders[next[static_cast<std::size_t>(k)]++] = static_cast<std::int32_t>(t);
+        }
+    }
+    // Each cluster keeps the shorter of its holders and the trees that lack it.
+    for (std::size_t k = 0; k < lists_lacking_.size(); ++k) {
+        const std::size_t having = holders_first[k + 1] - holders_first[k];
+        lists_lacking_[k] = 2 * having > tree_count;
+        first_[k + 1] = first_[k] + (lists_lacking_[k] ? tree_count - having : having);
+    }
+    listed_.resize(first_.back());
+    for (std::size_t k = 0; k < lists_lacking_.size(); ++k) {
+        const auto holder_first = holders.begin() + static_cast<std::ptrdiff_t>(holders_first[k]);
+        const auto holder_last = holders.begin() + static_cast<std::ptrdiff_t>(holders_first[k + 1]);
+        auto out = listed_.begin() + static_cast<std::ptrdiff_t>(first_[k]);
+        if (!lists_lacking_[k]) {
+            std::copy(holder_first, holder_last, out);
+            continue;
+        }
+        auto holder = holder_first;
+        for (std::int32_t t = 0; t < static_cast<std::int32_t>(tree_count); ++t) {
+            if (holder != holder_last && *holder == t) {
+                ++holder;
+            } else {
+                *out++ = t;
+            }
+        }
+    }
+}
+
+void CommonClusters::row(std::size_t t, std::vector<std::int32_t>& common) const {
+    common.assign(trees_.size(), 0);
+    std::int32_t shared_by_all = 0; // clusters counted for every tree, less those that lack them
+    for (const std::int32_t k : trees_[t]) {
+        const auto cluster = static_cast<std::size_t>(k);
+        const auto first = listed_.begin() + static_cast<std::ptrdiff_t>(first_[cluster]);
+        const auto last = listed_.begin() + static_cast<std::ptrdiff_t>(first_[cluster + 1]);
+        const std::int32_t step = lists_lacking_[cluster] ? -1 : 1;
+        shared_by_all += lists_lacking_[cluster] ? 1 : 0;
+        for (auto j = first; j != last; ++j) {
+            common[static_cast<std::size_t>(*j)] += step;
+        }
+    }
+    for (std::int32_t& shared : common) {
+        shared += shared_by_all;
+    }
+}
+
+} // namespace rf

@@ -1,0 +1,29 @@
+// rf_pairs: the Robinson-Foulds distance of every tree to every other, each
+// tree rebuilt from an additive distance matrix; for scripts. See --help.
+#include <cstdio>
+#include <variant>
+
+#include "pairs_options.hpp"
+#include "pairs_run.hpp"
+#include "reader_settings.hpp"
+
+namespace {
+
+constexpr int EXIT_USAGE = 2;
+
+int run(int argc, const char* const* argv) {
+    const rf::CommandLine command = rf::parse_command_line(argc, argv);
+    if (const auto* error = std::get_if<rf::UsageError>(&command)) {
+        std::fprintf(stderr, "rf_pairs: %s; see rf_pairs --help\n", error->message.c_str());
+        return EXIT_USAGE;
+    }
+    if (const auto* request = std::get_if<rf::InfoRequest>(&command)) {
+        std::fputs(*request == rf::InfoRequest::help ? rf::usage_text() : "rf_pairs " RF_VERSION "\n", stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    return rf::run_rf_pairs(std::get<rf::PairsOptions>(command), stdout, stderr, rf::ReaderSettings::for_this_machine());
+}
+
+} // namespace
+
+int main(int argc, char** argv) { return run(argc, argv); }

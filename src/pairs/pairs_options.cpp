@@ -1,0 +1,82 @@
+#include "pairs_options.hpp"
+
+#include <string_view>
+
+#include "number_parsing.hpp"
+
+namespace rf {
+
+namespace {
+
+std::optional<std::int64_t> as_matrix_count(std::string_view word) {
+    std::int64_t value = 0;
+    const auto [ptr, ec] = parse_integer(word.data(), word.data() + word.size(), value);
+    if (ec != std::errc{} || value < 1) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+CommandLine parse_command_line(int argc, const char* const* argv) {
+    PairsOptions options;
+    bool have_file = false;
+    for (int a = 1; a < argc; ++a) {
+        const std::string_view arg = argv[a];
+        const bool has_value = a + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            return InfoRequest::help;
+        }
+        if (arg == "--version") {
+            return InfoRequest::version;
+        }
+        if (arg == "--normalised" || arg == "--normalized") {
+            options.normalised = true;
+        } else if (arg == "--first") {
+            options.first_only = true;
+        } else if (arg == "-m") {
+            options.matrix_count = has_value ? as_matrix_count(argv[++a]) : std::nullopt;
+            if (!options.matrix_count) {
+                return UsageError{"-m needs a whole number of matrices, at least 1"};
+            }
+        } else if (arg == "--newick") {
+            if (!has_value) {
+                return UsageError{"--newick needs a file name"};
+            }
+            options.newick_file = argv[++a];
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            return UsageError{"unknown option " + std::string(arg)};
+        } else if (have_file) {
+            return UsageError{"more than one matrix file: " + options.matrix_file + " and " + std::string(arg)};
+        } else {
+            options.matrix_file = arg;
+            have_file = true;
+        }
+    }
+    if (!have_file) {
+        return UsageError{"no matrix file given"};
+    }
+    return options;
+}
+
+const char* usage_text() {
+    return "Usage: rf_pairs MATRIX_FILE [options]\n"
+           "Rebuilds the tree of every additive distance matrix in MATRIX_FILE and writes\n"
+           "the Robinson-Foulds distance of every tree to every other as a tab-separated\n"
+           "table: a header line \"matrix 1 2 ... m\", then one line per tree, its number\n"
+           "first. A matrix that is not additive gets NA in its row and column.\n"
+           "\n"
+           "  -m M           read only the first M matrices (the file must hold them)\n"
+           "  --normalised   divide each distance by its largest possible value, the\n"
+           "                 number of inner edges of the two trees together (6 decimals)\n"
+           "  --first        write row 1 only: the first tree against the others\n"
+           "  --newick FILE  write every rebuilt tree to FILE, one Newick line per matrix\n"
+           "  --help         show this text\n"
+           "  --version      show the version\n"
+           "\n"
+           "Exit status: 0 done, 1 bad input, 2 bad command line, 3 done but some matrix\n"
+           "was not additive.\n";
+}
+
+} // namespace rf

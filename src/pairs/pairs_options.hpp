@@ -1,0 +1,35 @@
+// What rf_pairs is asked to do, read from its command line:
+//   rf_pairs MATRIX_FILE [-m M] [--normalised] [--first] [--newick FILE]
+//   rf_pairs --help | --version
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace rf {
+
+struct PairsOptions {
+    std::string matrix_file;
+    std::optional<std::int64_t> matrix_count; // -m: the first M matrices only
+    bool normalised = false;                  // each distance divided by its largest possible value
+    bool first_only = false;                  // row 1 only: the first tree against the others
+    std::optional<std::string> newick_file;   // where the rebuilt trees go, one Newick line each
+};
+
+enum class InfoRequest { help, version };
+
+// Options to run with, a request for information, or a usage error: its
+// one-line message.
+struct UsageError {
+    std::string message;
+};
+using CommandLine = std::variant<PairsOptions, InfoRequest, UsageError>;
+
+[[nodiscard]] CommandLine parse_command_line(int argc, const char* const* argv);
+
+// The text of --help.
+[[nodiscard]] const char* usage_text();
+
+} // namespace rf

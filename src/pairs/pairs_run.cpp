@@ -1,0 +1,176 @@
+#include "pairs_run.hpp"
+
+#include <fstream>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "catalog_thread.hpp"
+#include "distance_table.hpp"
+#include "engine_types.hpp"
+#include "input_file.hpp"
+#include "matrix_file.hpp"
+#include "newick.hpp"
+#include "tree_reconstruction.hpp"
+
+namespace rf {
+
+namespace {
+
+constexpr int EXIT_DONE = 0;
+constexpr int EXIT_BAD_INPUT = 1;
+constexpr int EXIT_SKIPPED = 3;
+
+// The same texts as rf_compare's, one line each, named as this program's.
+void report(std::FILE* err, const std::string& text) {
+    std::fputs(("rf_pairs: " + text + "\n").c_str(), err);
+}
+
+// Storage for the tree being rebuilt; only the catalog keeps anything of it.
+struct TreeStorage {
+    explicit TreeStorage(std::int32_t n) : matrix(n), table(n), list(n), catalog(n) {}
+    DistanceMatrix matrix;
+    ClusterTable table;
+    ClusterList list;
+    CatalogThread catalog;
+};
+
+class PairsRun {
+public:
+    PairsRun(const PairsOptions& options, std::FILE* err) : options_(options), err_(err) {}
+
+    // Reads and rebuilds every matrix asked for; the exit code when the input
+    // stops the run.
+    std::optional<int> read_trees(MatrixFile& input, TreeStorage& storage) {
+        for (std::int64_t j = 1; !options_.matrix_count || j <= *options_.matrix_count; ++j) {
+            if (j > 1 && input.input_ended()) {
+                if (options_.matrix_count) {
+                    return stop("Bad matrix number");
+                }
+                break;
+            }
+            const MatrixReadResult read = input.read_matrix(storage.matrix);
+            if (read.status == MatrixStatus::input_ended) {
+                return stop("Bad matrix number");
+            }
+            if (read.status == MatrixStatus::bad_entry) {
+                return stop("Bad entry in matrix " + std::to_string(j) + ", row " + std::to_string(read.row) +
+                            ", column " + std::to_string(read.column));
+            }
+            if (!add_tree(j, storage)) {
+                return stop_writing(*options_.newick_file, "could not be written");
+            }
+        }
+        return std::nullopt;
+    }
+
+    bool open_newick_file() {
+        if (options_.newick_file) {
+            newick_.open(*options_.newick_file);
+            if (!newick_) {
+                report(err_, "File " + *options_.newick_file + " cannot be created");
+                return false;
+            }
+        }
+        return true;
+    }
+
+    [[nodiscard]] bool close_newick_file() {
+        if (newick_.is_open()) {
+            newick_.close();
+            return !newick_.fail();
+        }
+        return true;
+    }
+
+    [[nodiscard]] RebuiltTrees trees(TreeStorage& storage) {
+        NumberedTrees numbered = storage.catalog.finish();
+        return {std::move(rebuilt_), std::move(numbered.inner_clusters), numbered.cluster_numbers};
+    }
+    [[nodiscard]] bool skipped_any() const noexcept { return skipped_any_; }
+
+private:
+    // False when the Newick file could not be written.
+    bool add_tree(std::int64_t j, TreeStorage& storage) {
+        ClusterTree tree;
+        const std::int32_t count = rebuild_tree(storage.matrix, storage.table, storage.list, tree);
+        rebuilt_.push_back(count != 0);
+        if (count == 0) {
+            report(err_, "matrix " + std::to_string(j) + ": This is not an additive distance");
+            skipped_any_ = true;
+        }
+        bool written = true;
+        if (newick_.is_open()) {
+            line_.clear();
+            if (count != 0) {
+                append_newick(tree, count, line_);
+            } else {
+                line_.push_back('\n'); // the line of a matrix that was not rebuilt stays empty
+            }
+            written = static_cast<bool>(newick_ << line_);
+        }
+        storage.catalog.add_tree(std::move(tree), count);
+        return written;
+    }
+
+    int stop(const std::string& text) {
+        report(err_, text);
+        return EXIT_BAD_INPUT;
+    }
+    int stop_writing(const std::string& name, const char* what) { return stop("File " + name + " " + what); }
+
+    const PairsOptions& options_;
+    std::FILE* err_;
+    std::ofstream newick_;
+    std::string line_;
+    std::vector<bool> rebuilt_;
+    bool skipped_any_ = false;
+};
+
+} // namespace
+
+int run_rf_pairs(const PairsOptions& options, std::FILE* out, std::FILE* err, const ReaderSettings& reading) {
+    std::optional<InputFile> file = InputFile::open(options.matrix_file);
+    if (!file) {
+        report(err, "File " + options.matrix_file + " was not found");
+        return EXIT_BAD_INPUT;
+    }
+    MatrixFile input(std::move(*file), reading);
+    const LeafCountResult leaves = input.read_leaf_count();
+    if (leaves.status == LeafCountStatus::bad) {
+        report(err, "Bad number of objects");
+        return EXIT_BAD_INPUT;
+    }
+    std::unique_ptr<TreeStorage> storage;
+    try {
+        if (leaves.status == LeafCountStatus::ok) {
+            storage = std::make_unique<TreeStorage>(leaves.leaf_count);
+        }
+    } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
+    }
+    if (!storage) {
+        report(err, "Data matrix is too large");
+        return EXIT_BAD_INPUT;
+    }
+    PairsRun run(options, err);
+    if (!run.open_newick_file()) {
+        return EXIT_BAD_INPUT;
+    }
+    if (const std::optional<int> stopped = run.read_trees(input, *storage)) {
+        return *stopped;
+    }
+    if (!run.close_newick_file()) {
+        report(err, "File " + *options.newick_file + " could not be written");
+        return EXIT_BAD_INPUT;
+    }
+    const RebuiltTrees trees = run.trees(*storage);
+    storage.reset(); // the matrix is not needed for the table
+    if (!write_distance_table(out, trees, {options.normalised, options.first_only}, reading.threads)) {
+        report(err, "standard output could not be written");
+        return EXIT_BAD_INPUT;
+    }
+    return run.skipped_any() ? EXIT_SKIPPED : EXIT_DONE;
+}
+
+} // namespace rf

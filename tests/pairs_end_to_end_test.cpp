@@ -1,0 +1,85 @@
+// The built rf_pairs, driven as a script drives it: arguments, a matrix file
+// in the folder; checked are standard output, standard error, the exit code
+// and the Newick file.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "run_binary.hpp"
+
+namespace rf::testing {
+namespace {
+
+// n = 4: inner edge {3, 4}; inner edge {2, 4}; a star; a matrix that is not additive.
+const std::string EDGE_34 = "0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n";
+const std::string EDGE_24 = "0 3 2 3\n3 0 3 2\n2 3 0 3\n3 2 3 0\n";
+const std::string STAR = "0 2 2 2\n2 0 2 2\n2 2 0 2\n2 2 2 0\n";
+const std::string SKEWED = "0 1 10 1\n1 0 1 1\n10 1 0 1\n1 1 1 0\n";
+const std::string FOUR = "4\n" + EDGE_34 + EDGE_24 + STAR + STAR;
+const std::string SEE_HELP = "; see rf_pairs --help\n";
+
+struct PairsCase {
+    const char* name;
+    std::string matrix_file; // written as in.txt
+    std::vector<std::string> arguments;
+    std::string out;
+    std::string errors;
+    int exit_code;
+    std::optional<std::string> newick = std::nullopt; // out.nwk afterwards
+    bool out_is_prefix = false;
+};
+
+std::vector<PairsCase> cases() {
+    return {
+        {"the example", "4\n" + EDGE_34 + EDGE_24, {"in.txt"}, "matrix\t1\t2\n1\t0\t2\n2\t2\t0\n", "", 0},
+        {"four trees, options after the file", FOUR, {"in.txt", "--newick", "out.nwk"},
+         "matrix\t1\t2\t3\t4\n1\t0\t2\t1\t1\n2\t2\t0\t1\t1\n3\t1\t1\t0\t0\n4\t1\t1\t0\t0\n", "", 0,
+         "(1:1,2:1,(3:1,4:1):1);\n(1:1,3:1,(2:1,4:1):1);\n(1:1,2:1,3:1,4:1);\n(1:1,2:1,3:1,4:1);\n"},
+        {"normalised: two stars are 0 apart", FOUR, {"--normalised", "in.txt"},
+         "matrix\t1\t2\t3\t4\n1\t0.000000\t1.000000\t1.000000\t1.000000\n2\t1.000000\t0.000000\t1.000000\t1.000000\n"
+         "3\t1.000000\t1.000000\t0.000000\t0.000000\n4\t1.000000\t1.000000\t0.000000\t0.000000\n",
+         "", 0},
+        {"first row of the first two, garbage after them", "4\n" + EDGE_34 + EDGE_24 + "garbage", {"-m", "2", "--first", "in.txt"},
+         "matrix\t1\t2\n1\t0\t2\n", "", 0},
+        {"a matrix that is not additive", "4\n" + EDGE_34 + SKEWED + STAR, {"in.txt", "--newick", "out.nwk"},
+         "matrix\t1\t2\t3\n1\t0\tNA\t1\n2\tNA\tNA\tNA\n3\t1\tNA\t0\n",
+         "rf_pairs: matrix 2: This is not an additive distance\n", 3, "(1:1,2:1,(3:1,4:1):1);\n\n(1:1,2:1,3:1,4:1);\n"},
+        {"two leaves", "2\n0 5\n5 0\n0 7\n7 0\n", {"in.txt", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n", "", 0,
+         "(1:5,2:0);\n(1:7,2:0);\n"},
+        // Bad input: the reader's texts, exit 1, no table.
+        {"bad entry", "4\n" + EDGE_34 + "0 x 3 3\n", {"in.txt"}, "", "rf_pairs: Bad entry in matrix 2, row 1, column 2\n", 1},
+        {"ends inside a matrix", "4\n" + EDGE_34 + "0 2 3", {"in.txt"}, "", "rf_pairs: Bad matrix number\n", 1},
+        {"fewer matrices than -m", "4\n" + EDGE_34 + EDGE_24, {"in.txt", "-m", "3"}, "", "rf_pairs: Bad matrix number\n", 1},
+        {"no matrix after n", "4\n", {"in.txt"}, "", "rf_pairs: Bad matrix number\n", 1},
+        {"n not a number", "four\n", {"in.txt"}, "", "rf_pairs: Bad number of objects\n", 1},
+        {"n too large", "2147483647\n", {"in.txt"}, "", "rf_pairs: Data matrix is too large\n", 1},
+        {"missing file", "", {"missing.txt"}, "", "rf_pairs: File missing.txt was not found\n", 1},
+        {"a folder", "", {"."}, "", "rf_pairs: File . was not found\n", 1},
+        {"Newick file cannot be created", FOUR, {"in.txt", "--newick", "no/such/folder"}, "",
+         "rf_pairs: File no/such/folder cannot be created\n", 1},
+        // The command line: exit 2.
+        {"no file", FOUR, {}, "", "rf_pairs: no matrix file given" + SEE_HELP, 2},
+        {"two files", FOUR, {"in.txt", "in.txt"}, "", "rf_pairs: more than one matrix file: in.txt and in.txt" + SEE_HELP, 2},
+        {"unknown option", FOUR, {"in.txt", "--normalized-ish"}, "", "rf_pairs: unknown option --normalized-ish" + SEE_HELP, 2},
+        {"-m 0", FOUR, {"in.txt", "-m", "0"}, "", "rf_pairs: -m needs a whole number of matrices, at least 1" + SEE_HELP, 2},
+        {"-m without a number", FOUR, {"in.txt", "-m"}, "", "rf_pairs: -m needs a whole number of matrices, at least 1" + SEE_HELP, 2},
+        {"--newick without a name", FOUR, {"in.txt", "--newick"}, "", "rf_pairs: --newick needs a file name" + SEE_HELP, 2},
+        {"help", FOUR, {"in.txt", "--help"}, "Usage: rf_pairs MATRIX_FILE [options]\n", "", 0, std::nullopt, true},
+        {"version", FOUR, {"--version"}, "rf_pairs 1.0.0\n", "", 0},
+    };
+}
+
+TEST(PairsEndToEnd, Scenarios) {
+    for (const PairsCase& c : cases()) {
+        SCOPED_TRACE(c.name);
+        const RunResult run = run_rf_pairs({{"in.txt", c.matrix_file}}, c.arguments);
+        EXPECT_EQ(run.exit_code, c.exit_code);
+        EXPECT_EQ(c.out_is_prefix ? run.console.substr(0, c.out.size()) : run.console, c.out);
+        EXPECT_EQ(run.errors, c.errors);
+        const auto newick = run.files.find("out.nwk");
+        EXPECT_EQ(newick == run.files.end() ? std::nullopt : std::optional(newick->second), c.newick);
+    }
+}
+
+} // namespace
+} // namespace rf::testing
