@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the packages a user installs and runs the example from what they
-# unpack: the .deb with dpkg-deb -x, the Windows .zip with unzip and the .exe
-# under Wine, answers typed ahead, result "2 ". Checks the man page with
-# groff. Installs what it needs from Debian's packages when missing; run
+# unpack: the .deb with dpkg-deb -x, the Windows .zip with unzip and the
+# .exe files under Wine; rf_compare with its answers typed ahead (result
+# "2 "), rf_pairs on the same file. Checks the man pages with groff. Installs what it needs from Debian's packages when missing; run
 # after tests/run_windows_tests.sh, which cross-builds the .exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,6 +11,16 @@ wine=$(dpkg -L wine64 | grep -E '/wine64$' | head -n 1)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# Fails unless FILE holds exactly the bytes EXPECTED.
+expect_bytes() {
+  local file=$1 expected=$2
+  printf '%s' "$expected" >"$work/expected"
+  if ! cmp -s "$file" "$work/expected"; then
+    echo "the example run from the package wrote $file: $(od -c "$file")" >&2
+    exit 1
+  fi
+}
+
 # Runs the example with PROGRAM... in the folder of the unpacked examples;
 # the result file must hold exactly the bytes EXPECTED.
 run_example() {
@@ -18,28 +28,35 @@ run_example() {
   shift 2
   rm -f "$folder/out.txt"
   (cd "$folder" && printf 'two_trees.txt out.txt 2\n' | "$@" >/dev/null)
-  printf '%s' "$expected" >"$work/expected"
-  if ! cmp -s "$folder/out.txt" "$work/expected"; then
-    echo "the example run from the package wrote: $(od -c "$folder/out.txt")" >&2
-    exit 1
-  fi
+  expect_bytes "$folder/out.txt" "$expected"
+}
+
+# rf_pairs on the same example: the table of its two trees.
+run_pairs_example() {
+  local folder=$1 line_end=$2
+  shift 2
+  (cd "$folder" && "$@" two_trees.txt >"$work/table.tsv")
+  expect_bytes "$work/table.tsv" "matrix	1	2$line_end""1	0	2$line_end""2	2	0$line_end"
 }
 
 echo "== .deb"
 cmake -S . -B build >/dev/null
-cmake --build build -j2 --target rf_compare
+cmake --build build -j2 --target rf_compare rf_pairs
 (cd build && cpack -G DEB >/dev/null)
 deb=build/rf_compare_1.0.0_amd64.deb
 dpkg-deb --info "$deb" | grep -E 'Package|Version|Depends'
 dpkg-deb --contents "$deb" | awk '{ print $6 }'
 dpkg-deb -x "$deb" "$work/deb"
 run_example "$work/deb/usr/share/doc/rf_compare/examples" $'2 \n' "$work/deb/usr/bin/rf_compare"
-warnings=$(groff -man -ww -z "$work/deb/usr/share/man/man1/rf_compare.1" 2>&1)
-[ -z "$warnings" ] || { echo "$warnings" >&2; exit 1; }
+run_pairs_example "$work/deb/usr/share/doc/rf_compare/examples" $'\n' "$work/deb/usr/bin/rf_pairs"
+for page in rf_compare.1 rf_pairs.1; do
+  warnings=$(groff -man -ww -z "$work/deb/usr/share/man/man1/$page" 2>&1)
+  [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
+done
 
 echo "== .zip"
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-cmake --build build-windows -j2 --target rf_compare
+cmake --build build-windows -j2 --target rf_compare rf_pairs
 (cd build-windows && cpack -G ZIP >/dev/null)
 zip=build-windows/rf_compare-1.0.0-win64.zip
 unzip -Z1 "$zip"
@@ -47,4 +64,5 @@ unzip -q "$zip" -d "$work/zip"
 folder="$work/zip/rf_compare-1.0.0-win64"
 export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all
 run_example "$folder/examples" $'2 \r\n' "$wine" "$folder/rf_compare.exe"
+run_pairs_example "$folder/examples" $'\r\n' "$wine" "$folder/rf_pairs.exe"
 echo "packages pass"
