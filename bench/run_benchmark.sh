@@ -15,17 +15,13 @@ sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(1000 2000 4000)
 baseline=${BASELINE:-}
 
-[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package time) for peak memory" >&2; exit 2; }
+source bench/benchmark_lib.sh
+require_time
 command -v taskset >/dev/null || { echo "needs taskset (Debian package util-linux) for the one-core runs" >&2; exit 2; }
 cmake -S . -B build >/dev/null
 cmake --build build -j2 --target rf_compare make_matrix_file parse_floor >/dev/null
 data=build/bench-data
 mkdir -p "$data"
-
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
-# Prints "seconds peak_kib" for one command.
-measure() { /usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -n 1; }
 
 # One run of an rf_compare build on the answers file; prints "seconds
 # peak_kib right|wrong", the last as its result file matches the truth.

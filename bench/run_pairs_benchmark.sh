@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# rf_pairs against rf_compare on the same files with the same m, run
+# alternately: m = 1,000 trees of n = 100 leaves and m = 100 trees of
+# n = 2,000 (binary trees and caterpillars). Prints median wall times, the
+# ratio of rf_pairs to rf_compare, the share of the run that the all-pairs
+# table takes (rf_pairs against rf_pairs --first, which reads and rebuilds
+# the same), and rf_pairs' peak memory against one matrix + 32 MiB + 16
+# bytes per leaf and tree. Fails if row 1 or rf_compare's result file differs
+# from the true distances.
+#   bench/run_pairs_benchmark.sh [ROUNDS] [M:N ...]   (default: 5 rounds, 1000:100 100:2000)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source bench/benchmark_lib.sh
+require_time
+rounds=${1:-5}
+shift || true
+sets=("$@")
+[ ${#sets[@]} -gt 0 ] || sets=(1000:100 100:2000)
+
+cmake -S . -B build >/dev/null
+cmake --build build -j2 --target rf_compare rf_pairs make_matrix_file >/dev/null
+data=build/bench-data
+mkdir -p "$data"
+
+status=0
+printf '%-5s %-5s %-11s %6s %9s %7s %5s %7s %6s %9s %6s\n' m n shape MB compare_s pairs_s ratio first_s table% peak_MiB limit
+for set in "${sets[@]}"; do
+  m=${set%%:*} n=${set##*:}
+  for shape in binary caterpillar; do
+    file="$data/pairs_${shape}_${m}x${n}.txt"
+    if [ ! -s "$file" ] || [ ! -s "$file.truth" ]; then
+      build/bench/make_matrix_file "$n" "$m" "$shape" "$n" "$file" "$file.truth"
+    fi
+    printf '%s %s %s\n' "$file" "$data/result.txt" "$m" >"$file.answers"
+    compares=() pairs=() firsts=() peaks=()
+    for _ in $(seq "$rounds"); do
+      rm -f "$data/result.txt"
+      read -r c _ < <(measure sh -c "build/rf_compare < '$file.answers'")
+      cmp -s "$data/result.txt" "$file.truth" || { echo "wrong result from rf_compare on $file" >&2; status=1; }
+      read -r p peak < <(measure sh -c "build/rf_pairs '$file' > '$data/pairs.tsv'")
+      read -r f _ < <(measure build/rf_pairs "$file" --first)
+      # Row 1 from column 3 on, one "%d \n" line each, is rf_compare's result file.
+      sed -n 2p "$data/pairs.tsv" | tr '\t' '\n' | tail -n +3 | sed 's/$/ /' | cmp -s - "$file.truth" ||
+        { echo "wrong row 1 from rf_pairs on $file" >&2; status=1; }
+      compares+=("$c") pairs+=("$p") firsts+=("$f") peaks+=("$peak")
+    done
+    mb=$(awk -v b="$(stat -c %s "$file")" 'BEGIN { printf "%.0f", b / 1e6 }')
+    c=$(printf '%s\n' "${compares[@]}" | median)
+    p=$(printf '%s\n' "${pairs[@]}" | median)
+    f=$(printf '%s\n' "${firsts[@]}" | median)
+    peak=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -n 1)
+    awk -v m="$m" -v n="$n" -v s="$shape" -v mb="$mb" -v c="$c" -v p="$p" -v f="$f" -v k="$peak" 'BEGIN {
+      limit = (8 * (n + 1) * (n + 1) + 32 * 1048576 + 16 * m * n) / 1048576
+      printf "%-5d %-5d %-11s %6d %9.2f %7.2f %5.2f %7.2f %5.0f%% %9.0f %6.0f\n", m, n, s, mb, c, p, p / c, f, 100 * (p - f) / p, k / 1024, limit }'
+  done
+done
+exit $status
