@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "number_parsing.hpp"
+#include "white_space.hpp"
 
 namespace rf {
 
@@ -32,9 +33,11 @@ MatrixReadResult MatrixFile::read_matrix(DistanceMatrix& matrix) {
         if (words.empty()) {
             return {MatrixStatus::input_ended};
         }
-        const RegionOutcome outcome = converter_.convert(words, matrix, index, entries);
+        const RegionOutcome outcome = converter_.convert(about_as_many(words, entries - index), matrix, index, entries);
         words_.consume(outcome.bytes);
         index += outcome.entries;
+        converted_bytes_ += outcome.bytes;
+        converted_entries_ += outcome.entries;
         if (outcome.bad) {
             return {MatrixStatus::bad_entry, static_cast<std::int32_t>(index / n + 1),
                     static_cast<std::int32_t>(index % n + 1)};
@@ -47,5 +50,26 @@ MatrixReadResult MatrixFile::read_matrix(DistanceMatrix& matrix) {
 }
 
 bool MatrixFile::input_ended() { return words_.at_end(); }
+
+// A block may hold many small matrices: the words are shared among the
+// threads only as far as the matrix is expected to reach, judged by the
+// words read so far, so that no thread is given the next matrix's words.
+// Any cut after white space is right; a short guess only takes one more run.
+std::string_view MatrixFile::about_as_many(std::string_view words, std::int64_t entries) const {
+    if (converted_entries_ == 0) {
+        return words;
+    }
+    const double expected = static_cast<double>(entries) * static_cast<double>(converted_bytes_) /
+                            static_cast<double>(converted_entries_);
+    const double with_margin = expected + expected / 16 + 64;
+    if (with_margin >= static_cast<double>(words.size())) {
+        return words;
+    }
+    std::size_t cut = static_cast<std::size_t>(with_margin);
+    while (cut != words.size() && !is_space(words[cut - 1])) {
+        ++cut;
+    }
+    return words.substr(0, cut);
+}
 
 } // namespace rf

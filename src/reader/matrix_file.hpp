@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "engine_types.hpp"
 #include "input_file.hpp"
@@ -53,8 +54,12 @@ public:
     [[nodiscard]] bool input_ended();
 
 private:
+    [[nodiscard]] std::string_view about_as_many(std::string_view words, std::int64_t entries) const;
+
     WordReader words_;
     RegionConverter converter_;
+    std::int64_t converted_bytes_ = 0; // of the words converted so far, with the space between them
+    std::int64_t converted_entries_ = 0;
 };
 
 } // namespace rf
