@@ -51,7 +51,7 @@ for set in "${sets[@]}"; do
     peak=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -n 1)
     awk -v m="$m" -v n="$n" -v s="$shape" -v mb="$mb" -v c="$c" -v p="$p" -v f="$f" -v k="$peak" 'BEGIN {
       limit = (8 * (n + 1) * (n + 1) + 32 * 1048576 + 16 * m * n) / 1048576
-      printf "%-5d %-5d %-11s %6d %9.2f %7.2f %5.2f %7.2f %5.0f%% %9.0f %6.0f\n", m, n, s, mb, c, p, p / c, f, 100 * (p - f) / p, k / 1024, limit }'
+      printf "%-5d %-5d %-11s %6d %9.3f %7.3f %5.2f %7.3f %5.0f%% %9.0f %6.0f\n", m, n, s, mb, c, p, p / c, f, 100 * (p - f) / p, k / 1024, limit }'
   done
 done
 exit $status

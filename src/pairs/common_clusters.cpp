@@ -52,20 +52,18 @@ CommonClusters::CommonClusters(const std::vector<std::vector<std::int32_t>>& tre
 }
 
 void CommonClusters::row(std::size_t t, std::vector<std::int32_t>& common) const {
-    common.assign(trees_.size(), 0);
-    std::int32_t shared_by_all = 0; // clusters counted for every tree, less those that lack them
+    // Clusters listed by the trees that lack them count for every tree first.
+    std::int32_t shared_by_all = 0;
+    for (const std::int32_t k : trees_[t]) {
+        shared_by_all += lists_lacking_[static_cast<std::size_t>(k)] ? 1 : 0;
+    }
+    common.assign(trees_.size(), shared_by_all);
     for (const std::int32_t k : trees_[t]) {
         const auto cluster = static_cast<std::size_t>(k);
-        const auto first = listed_.begin() + static_cast<std::ptrdiff_t>(first_[cluster]);
-        const auto last = listed_.begin() + static_cast<std::ptrdiff_t>(first_[cluster + 1]);
         const std::int32_t step = lists_lacking_[cluster] ? -1 : 1;
-        shared_by_all += lists_lacking_[cluster] ? 1 : 0;
-        for (auto j = first; j != last; ++j) {
-            common[static_cast<std::size_t>(*j)] += step;
+        for (std::size_t j = first_[cluster]; j != first_[cluster + 1]; ++j) {
+            common[static_cast<std::size_t>(listed_[j])] += step;
         }
-    }
-    for (std::int32_t& shared : common) {
-        shared += shared_by_all;
     }
 }
 

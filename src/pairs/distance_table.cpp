@@ -46,39 +46,58 @@ private:
     std::size_t size_ = 0;
 };
 
-// The Robinson-Foulds distance from the inner clusters alone: the single
-// leaves and the cluster of all leaves but leaf 1 are in every tree.
-void put_distance(Line& line, std::int64_t inner_a, std::int64_t inner_b, std::int64_t common, bool normalised) {
-    const std::int64_t distance = inner_a + inner_b - 2 * common;
-    if (!normalised) {
-        line.put_integer(distance);
-        return;
-    }
-    // Its largest possible value is every inner cluster of both trees; two stars are 0 apart.
-    const std::int64_t largest = inner_a + inner_b;
-    line.put_six_decimals(largest == 0 ? 0.0 : static_cast<double>(distance) / static_cast<double>(largest));
-}
-
-// Row i: its number, then its distance to every tree.
-void format_row(const RebuiltTrees& trees, const CommonClusters& common_clusters, std::size_t i, bool normalised,
-                std::vector<std::int32_t>& common, Line& line) {
-    line.clear();
-    line.put_integer(static_cast<std::int64_t>(i) + 1);
-    if (trees.rebuilt[i]) {
-        common_clusters.row(i, common);
-    }
-    const auto inner_i = static_cast<std::int64_t>(trees.inner_clusters[i].size());
-    for (std::size_t j = 0; j < trees.rebuilt.size(); ++j) {
-        line.put("\t");
-        if (trees.rebuilt[i] && trees.rebuilt[j]) {
-            put_distance(line, inner_i, static_cast<std::int64_t>(trees.inner_clusters[j].size()), common[j],
-                         normalised);
-        } else {
-            line.put("NA");
+// The rows of the table: row i is tree i's number, then its distance to
+// every tree, computed from the inner clusters alone (the single leaves and
+// the cluster of all leaves but leaf 1 are in every tree).
+class TableRows {
+public:
+    TableRows(const RebuiltTrees& trees, bool normalised)
+        : common_clusters_(trees.inner_clusters, trees.cluster_numbers), normalised_(normalised) {
+        for (std::size_t t = 0; t < trees.rebuilt.size(); ++t) {
+            inner_.push_back(trees.rebuilt[t] ? static_cast<std::int64_t>(trees.inner_clusters[t].size()) : NOT_REBUILT);
         }
     }
-    line.put("\n");
-}
+
+    // `common` is the caller's scratch, sized for every tree.
+    void format(std::size_t i, std::vector<std::int32_t>& common, Line& line) const {
+        line.clear();
+        line.put_integer(static_cast<std::int64_t>(i) + 1);
+        if (inner_[i] == NOT_REBUILT) {
+            for (std::size_t j = 0; j < inner_.size(); ++j) {
+                line.put("\tNA");
+            }
+        } else {
+            common_clusters_.row(i, common);
+            for (std::size_t j = 0; j < inner_.size(); ++j) {
+                line.put("\t");
+                put_distance(line, inner_[i], inner_[j], common[j]);
+            }
+        }
+        line.put("\n");
+    }
+
+private:
+    static constexpr std::int64_t NOT_REBUILT = -1;
+
+    void put_distance(Line& line, std::int64_t inner_a, std::int64_t inner_b, std::int64_t common) const {
+        if (inner_b == NOT_REBUILT) {
+            line.put("NA");
+            return;
+        }
+        const std::int64_t distance = inner_a + inner_b - 2 * common;
+        if (!normalised_) {
+            line.put_integer(distance);
+            return;
+        }
+        // Its largest possible value is every inner cluster of both trees; two stars are 0 apart.
+        const std::int64_t largest = inner_a + inner_b;
+        line.put_six_decimals(largest == 0 ? 0.0 : static_cast<double>(distance) / static_cast<double>(largest));
+    }
+
+    CommonClusters common_clusters_;
+    std::vector<std::int64_t> inner_; // each tree's inner clusters, or NOT_REBUILT
+    bool normalised_;
+};
 
 void start_team(std::optional<ThreadTeam>& team, std::size_t threads, std::size_t rows) {
     if (threads > 1 && rows > 1) {
@@ -93,7 +112,7 @@ void start_team(std::optional<ThreadTeam>& team, std::size_t threads, std::size_
 
 bool write_distance_table(std::FILE* out, const RebuiltTrees& trees, TableLayout layout, std::size_t threads) {
     const std::size_t m = trees.rebuilt.size();
-    const CommonClusters common_clusters(trees.inner_clusters, trees.cluster_numbers);
+    const TableRows table(trees, layout.normalised);
     Line header(m);
     header.put("matrix");
     for (std::size_t j = 0; j < m; ++j) {
@@ -114,7 +133,7 @@ bool write_distance_table(std::FILE* out, const RebuiltTrees& trees, TableLayout
         const std::size_t count = std::min(round, rows - first);
         auto format_rows = [&](std::size_t member) noexcept {
             for (std::size_t k = member; k < count; k += members) {
-                format_row(trees, common_clusters, first + k, layout.normalised, common[member], lines[k]);
+                table.format(first + k, common[member], lines[k]);
             }
         };
         if (team) {

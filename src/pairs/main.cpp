@@ -21,6 +21,8 @@ int run(int argc, const char* const* argv) {
         std::fputs(*request == rf::InfoRequest::help ? rf::usage_text() : "rf_pairs " RF_VERSION "\n", stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
+    // The table may be megabytes: written in large blocks, not a system call per line.
+    std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 20);
     return rf::run_rf_pairs(std::get<rf::PairsOptions>(command), stdout, stderr, rf::ReaderSettings::for_this_machine());
 }
 
