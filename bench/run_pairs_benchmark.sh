@@ -3,8 +3,8 @@
 # alternately: m = 1,000 trees of n = 100 leaves and m = 100 trees of
 # n = 2,000 (binary trees and caterpillars). Prints median wall times, the
 # ratio of rf_pairs to rf_compare, the share of the run that the all-pairs
-# table takes (rf_pairs against rf_pairs --first, which reads and rebuilds
-# the same), and rf_pairs' peak memory against one matrix + 32 MiB + 16
+# table takes (the median over rounds of rf_pairs less rf_pairs --first,
+# which reads and rebuilds the same), and rf_pairs' peak memory against one matrix + 32 MiB + 16
 # bytes per leaf and tree. Fails if row 1 or rf_compare's result file differs
 # from the true distances.
 #   bench/run_pairs_benchmark.sh [ROUNDS] [M:N ...]   (default: 5 rounds, 1000:100 100:2000)
@@ -23,7 +23,7 @@ data=build/bench-data
 mkdir -p "$data"
 
 status=0
-printf '%-5s %-5s %-11s %6s %9s %7s %5s %7s %6s %9s %6s\n' m n shape MB compare_s pairs_s ratio first_s table% peak_MiB limit
+printf '%-5s %-5s %-11s %6s %9s %7s %5s %7s %6s %9s %6s\n' m n shape MB compare_s pairs_s ratio table_s table% peak_MiB limit
 for set in "${sets[@]}"; do
   m=${set%%:*} n=${set##*:}
   for shape in binary caterpillar; do
@@ -32,7 +32,7 @@ for set in "${sets[@]}"; do
       build/bench/make_matrix_file "$n" "$m" "$shape" "$n" "$file" "$file.truth"
     fi
     printf '%s %s %s\n' "$file" "$data/result.txt" "$m" >"$file.answers"
-    compares=() pairs=() firsts=() peaks=()
+    compares=() pairs=() tables=() peaks=()
     for _ in $(seq "$rounds"); do
       rm -f "$data/result.txt"
       read -r c _ < <(measure sh -c "build/rf_compare < '$file.answers'")
@@ -42,16 +42,16 @@ for set in "${sets[@]}"; do
       # Row 1 from column 3 on, one "%d \n" line each, is rf_compare's result file.
       sed -n 2p "$data/pairs.tsv" | tr '\t' '\n' | tail -n +3 | sed 's/$/ /' | cmp -s - "$file.truth" ||
         { echo "wrong row 1 from rf_pairs on $file" >&2; status=1; }
-      compares+=("$c") pairs+=("$p") firsts+=("$f") peaks+=("$peak")
+      compares+=("$c") pairs+=("$p") tables+=("$(awk -v p="$p" -v f="$f" 'BEGIN { print p - f }')") peaks+=("$peak")
     done
     mb=$(awk -v b="$(stat -c %s "$file")" 'BEGIN { printf "%.0f", b / 1e6 }')
     c=$(printf '%s\n' "${compares[@]}" | median)
     p=$(printf '%s\n' "${pairs[@]}" | median)
-    f=$(printf '%s\n' "${firsts[@]}" | median)
+    t=$(printf '%s\n' "${tables[@]}" | median)
     peak=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -n 1)
-    awk -v m="$m" -v n="$n" -v s="$shape" -v mb="$mb" -v c="$c" -v p="$p" -v f="$f" -v k="$peak" 'BEGIN {
+    awk -v m="$m" -v n="$n" -v s="$shape" -v mb="$mb" -v c="$c" -v p="$p" -v t="$t" -v k="$peak" 'BEGIN {
       limit = (8 * (n + 1) * (n + 1) + 32 * 1048576 + 16 * m * n) / 1048576
-      printf "%-5d %-5d %-11s %6d %9.3f %7.3f %5.2f %7.3f %5.0f%% %9.0f %6.0f\n", m, n, s, mb, c, p, p / c, f, 100 * (p - f) / p, k / 1024, limit }'
+      printf "%-5d %-5d %-11s %6d %9.3f %7.3f %5.2f %7.3f %5.0f%% %9.0f %6.0f\n", m, n, s, mb, c, p, p / c, t, 100 * t / p, k / 1024, limit }'
   done
 done
 exit $status

@@ -1,6 +1,7 @@
 // rf_pairs: the Robinson-Foulds distance of every tree to every other, each
 // tree rebuilt from an additive distance matrix; for scripts. See --help.
 #include <cstdio>
+#include <new>
 #include <variant>
 
 #include "pairs_options.hpp"
@@ -23,7 +24,13 @@ int run(int argc, const char* const* argv) {
     }
     // The table may be megabytes: written in large blocks, not a system call per line.
     std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 20);
-    return rf::run_rf_pairs(std::get<rf::PairsOptions>(command), stdout, stderr, rf::ReaderSettings::for_this_machine());
+    try {
+        return rf::run_rf_pairs(std::get<rf::PairsOptions>(command), stdout, stderr,
+                                rf::ReaderSettings::for_this_machine());
+    } catch (const std::bad_alloc&) { // beyond the matrix, which is refused with its own message
+        std::fputs("rf_pairs: not enough memory\n", stderr);
+        return 1;
+    }
 }
 
 } // namespace

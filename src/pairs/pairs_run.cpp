@@ -59,7 +59,7 @@ public:
                             ", column " + std::to_string(read.column));
             }
             if (!add_tree(j, storage)) {
-                return stop_writing(*options_.newick_file, "could not be written");
+                return stop("File " + *options_.newick_file + " could not be written");
             }
         }
         return std::nullopt;
@@ -118,7 +118,6 @@ private:
         report(err_, text);
         return EXIT_BAD_INPUT;
     }
-    int stop_writing(const std::string& name, const char* what) { return stop("File " + name + " " + what); }
 
     const PairsOptions& options_;
     std::FILE* err_;
