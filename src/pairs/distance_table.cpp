@@ -4,7 +4,6 @@
 #include <charconv>
 #include <optional>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "common_clusters.hpp"
@@ -99,15 +98,6 @@ private:
     bool normalised_;
 };
 
-void start_team(std::optional<ThreadTeam>& team, std::size_t threads, std::size_t rows) {
-    if (threads > 1 && rows > 1) {
-        try {
-            team.emplace(threads);
-        } catch (const std::system_error&) { // one thread is slower, never wrong
-        }
-    }
-}
-
 } // namespace
 
 bool write_distance_table(std::FILE* out, const RebuiltTrees& trees, TableLayout layout, std::size_t threads) {
@@ -124,7 +114,7 @@ bool write_distance_table(std::FILE* out, const RebuiltTrees& trees, TableLayout
 
     const std::size_t rows = layout.first_only ? std::min<std::size_t>(m, 1) : m;
     std::optional<ThreadTeam> team;
-    start_team(team, threads, rows);
+    ThreadTeam::start_if_useful(team, rows > 1 ? threads : 1);
     const std::size_t members = team ? team->size() : 1;
     const std::size_t round = std::min(rows, members * ROWS_PER_MEMBER);
     std::vector<Line> lines(round, Line(m));

@@ -1,7 +1,6 @@
 #include "region_conversion.hpp"
 
 #include <algorithm>
-#include <system_error>
 
 #include "white_space.hpp"
 #include "word_count.hpp"
@@ -10,13 +9,7 @@ namespace rf {
 
 RegionConverter::RegionConverter(std::size_t threads, std::size_t piece_size)
     : piece_size_(std::max<std::size_t>(piece_size, 1)) {
-    if (threads > 1) {
-        try {
-            team_.emplace(threads);
-        } catch (const std::system_error&) {
-            team_.reset(); // one thread is slower, never wrong
-        }
-    }
+    ThreadTeam::start_if_useful(team_, threads);
     pieces_ = std::vector<Piece>(team_ ? team_->size() : 1);
 }
 

@@ -1,6 +1,7 @@
 #include "thread_team.hpp"
 
 #include <chrono>
+#include <system_error>
 
 namespace rf {
 
@@ -8,6 +9,15 @@ ThreadTeam::ThreadTeam(std::size_t members) {
     workers_.reserve(members > 0 ? members - 1 : 0);
     for (std::size_t member = 1; member < members; ++member) {
         workers_.emplace_back([this, member](const std::stop_token& stop) { serve(stop, member); });
+    }
+}
+
+void ThreadTeam::start_if_useful(std::optional<ThreadTeam>& team, std::size_t members) {
+    if (members > 1) {
+        try {
+            team.emplace(members);
+        } catch (const std::system_error&) { // no threads to be had
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <thread>
 #include <vector>
@@ -18,6 +19,11 @@ class ThreadTeam {
 public:
     // Starts members - 1 threads; throws std::system_error when it cannot.
     explicit ThreadTeam(std::size_t members);
+
+    // Starts a team of `members` in `team` when that is more than one and
+    // the threads can be had; otherwise leaves `team` empty, and the caller
+    // works alone: slower, never wrong.
+    static void start_if_useful(std::optional<ThreadTeam>& team, std::size_t members);
 
     [[nodiscard]] std::size_t size() const noexcept { return workers_.size() + 1; }
 
