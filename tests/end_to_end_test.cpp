@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "example_matrices.hpp"
 #include "run_binary.hpp"
 
 namespace rf::testing {
@@ -26,11 +27,6 @@ const std::string BAD_MATRIX_NUMBER = "\n\nError\nBad matrix number";
 const std::string NOT_ADDITIVE = "\n This is not an additive distance \n";
 const std::string CONSOLE_ENDED = "\n\nError\nEnd of console input";
 
-// n = 4: inner edge {3, 4}; inner edge {2, 4}; a star; a matrix that is not additive.
-const std::string EDGE_34 = "0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n";
-const std::string EDGE_24 = "0 3 2 3\n3 0 3 2\n2 3 0 3\n3 2 3 0\n";
-const std::string STAR = "0 2 2 2\n2 0 2 2\n2 2 0 2\n2 2 2 0\n";
-const std::string SKEWED = "0 1 10 1\n1 0 1 1\n10 1 0 1\n1 1 1 0\n";
 const std::string EXAMPLE = "4\n" + EDGE_34 + "\n" + EDGE_24;
 
 std::string progress(int from, int to) {

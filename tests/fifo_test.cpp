@@ -14,16 +14,13 @@
 #include <optional>
 #include <thread>
 
+#include "example_matrices.hpp"
 #include "run_binary.hpp"
 
 namespace rf::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string EDGE_34 = "0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n";
-const std::string EDGE_24 = "0 3 2 3\n3 0 3 2\n2 3 0 3\n3 2 3 0\n";
-const std::string STAR = "0 2 2 2\n2 0 2 2\n2 2 0 2\n2 2 2 0\n";
 
 // The program started on a FIFO named in.txt, and the FIFO's writing end.
 class FifoRun {
