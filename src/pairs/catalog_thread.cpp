@@ -2,8 +2,17 @@
 
 namespace rf {
 
-CatalogThread::CatalogThread(std::int32_t leaf_count)
-    : catalog_(leaf_count), thread_([this](const std::stop_token& stop) { serve(stop); }) {}
+CatalogThread::CatalogThread(std::int32_t leaf_count) : catalog_(leaf_count), thread_([this] { serve(); }) {}
+
+CatalogThread::~CatalogThread() { close(); }
+
+void CatalogThread::close() {
+    {
+        const std::lock_guard lock(mutex_);
+        closed_ = true;
+    }
+    changed_.notify_all();
+}
 
 void CatalogThread::add_tree(ClusterTree tree, std::int32_t count) {
     std::unique_lock lock(mutex_);
@@ -19,11 +28,7 @@ void CatalogThread::add_tree(ClusterTree tree, std::int32_t count) {
 }
 
 NumberedTrees CatalogThread::finish() {
-    {
-        const std::lock_guard lock(mutex_);
-        closed_ = true;
-    }
-    changed_.notify_all();
+    close();
     thread_.join();
     if (failure_) {
         std::rethrow_exception(failure_);
@@ -32,13 +37,14 @@ NumberedTrees CatalogThread::finish() {
     return std::move(numbered_);
 }
 
-void CatalogThread::serve(const std::stop_token& stop) {
+void CatalogThread::serve() {
     for (;;) {
         std::pair<ClusterTree, std::int32_t> next;
         {
             std::unique_lock lock(mutex_);
-            if (!changed_.wait(lock, stop, [this] { return !waiting_.empty() || closed_; }) || waiting_.empty()) {
-                return; // closed with nothing left, or the object is going
+            changed_.wait(lock, [this] { return !waiting_.empty() || closed_; });
+            if (waiting_.empty()) {
+                return; // closed with nothing left
             }
             next = std::move(waiting_.front());
             waiting_.pop_front();

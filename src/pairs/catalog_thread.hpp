@@ -9,7 +9,6 @@
 #include <deque>
 #include <exception>
 #include <mutex>
-#include <stop_token>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -27,6 +26,9 @@ struct NumberedTrees {
 class CatalogThread {
 public:
     explicit CatalogThread(std::int32_t leaf_count);
+    CatalogThread(const CatalogThread&) = delete;
+    CatalogThread& operator=(const CatalogThread&) = delete;
+    ~CatalogThread(); // what is still waiting is numbered, then the thread is joined
 
     // Hands over the next tree, of clusters 1..count (0: a matrix that was
     // not rebuilt, which has none); waits while many wait.
@@ -40,11 +42,14 @@ private:
     static constexpr std::size_t MOST_WAITING = 64; // trees of n words each
     static constexpr std::size_t WAKE_AT = 16;
 
-    void serve(const std::stop_token& stop);
+    void close();
+    void serve();
 
     ClusterCatalog catalog_;
     std::mutex mutex_;
-    std::condition_variable_any changed_;
+    // A plain condition variable: GCC 12's stop tokens can miss a wake-up
+    // where the platform has no futex (Windows).
+    std::condition_variable changed_;
     std::deque<std::pair<ClusterTree, std::int32_t>> waiting_;
     bool closed_ = false;
     // Written by the thread alone, read after it has been joined.

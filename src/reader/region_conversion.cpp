@@ -1,6 +1,7 @@
 #include "region_conversion.hpp"
 
 #include <algorithm>
+#include <thread>
 
 #include "white_space.hpp"
 #include "word_count.hpp"
@@ -26,11 +27,17 @@ RegionOutcome RegionConverter::convert(std::string_view words, DistanceMatrix& m
         if (member > 0) {
             const Piece& previous = pieces_[member - 1];
             const auto words_before = static_cast<std::int64_t>(count_words(previous.first, previous.last));
-            previous.start.wait(NOT_KNOWN, std::memory_order_acquire);
-            start = previous.start.load(std::memory_order_acquire) + words_before;
+            // The previous member knows its start after one count at most:
+            // a short wait, spent yielding (std::atomic::wait can miss the
+            // wake-up with GCC 12 where the platform has no futex).
+            std::int64_t previous_start = previous.start.load(std::memory_order_acquire);
+            while (previous_start == NOT_KNOWN) {
+                std::this_thread::yield();
+                previous_start = previous.start.load(std::memory_order_acquire);
+            }
+            start = previous_start + words_before;
         }
         piece.start.store(start, std::memory_order_release);
-        piece.start.notify_one(); // only the next member waits for it
         piece.outcome = start < limit ? convert_entries(piece.first, piece.last, matrix, start, limit)
                                       : PieceOutcome{0, piece.first, false};
     };

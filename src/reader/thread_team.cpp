@@ -8,8 +8,16 @@ namespace rf {
 ThreadTeam::ThreadTeam(std::size_t members) {
     workers_.reserve(members > 0 ? members - 1 : 0);
     for (std::size_t member = 1; member < members; ++member) {
-        workers_.emplace_back([this, member](const std::stop_token& stop) { serve(stop, member); });
+        workers_.emplace_back([this, member] { serve(member); });
     }
+}
+
+ThreadTeam::~ThreadTeam() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    job_posted_.notify_all(); // then the workers are joined as they go
 }
 
 void ThreadTeam::start_if_useful(std::optional<ThreadTeam>& team, std::size_t members) {
@@ -49,15 +57,18 @@ void ThreadTeam::stay_awake_while(Condition condition) {
     }
 }
 
-void ThreadTeam::serve(const std::stop_token& stop, std::size_t member) {
+void ThreadTeam::serve(std::size_t member) {
     std::uint64_t served = 0;
     for (;;) {
         void* job = nullptr;
         Call call = nullptr;
-        stay_awake_while([this, served] { return generation_.load(std::memory_order_relaxed) == served; });
+        stay_awake_while([this, served] {
+            return generation_.load(std::memory_order_relaxed) == served && !stopping_.load(std::memory_order_relaxed);
+        });
         {
             std::unique_lock lock(mutex_);
-            if (!job_posted_.wait(lock, stop, [this, served] { return generation_ != served; })) {
+            job_posted_.wait(lock, [this, served] { return generation_ != served || stopping_; });
+            if (stopping_) {
                 return; // the team is being destroyed
             }
             served = generation_;

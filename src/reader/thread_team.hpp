@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
-#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -19,6 +18,9 @@ class ThreadTeam {
 public:
     // Starts members - 1 threads; throws std::system_error when it cannot.
     explicit ThreadTeam(std::size_t members);
+    ThreadTeam(const ThreadTeam&) = delete;
+    ThreadTeam& operator=(const ThreadTeam&) = delete;
+    ~ThreadTeam();
 
     // Starts a team of `members` in `team` when that is more than one and
     // the threads can be had; otherwise leaves `team` empty, and the caller
@@ -39,17 +41,21 @@ private:
     void run_erased(void* job, Call call);
     template <typename Condition>
     static void stay_awake_while(Condition condition);
-    void serve(const std::stop_token& stop, std::size_t member);
+    void serve(std::size_t member);
 
+    // Plain condition variables and a flag of our own: GCC 12's stop tokens
+    // and atomic waits can miss a wake-up where the platform has no futex
+    // (Windows), which left a thread waiting for ever at the end of a run.
     std::mutex mutex_;
-    std::condition_variable_any job_posted_;
+    std::condition_variable job_posted_;
     std::condition_variable job_done_;
     void* job_ = nullptr;
     Call call_ = nullptr;
     // Written under the mutex, also read without it.
     std::atomic<std::uint64_t> generation_{0};
     std::atomic<std::size_t> running_{0};
-    std::vector<std::jthread> workers_; // last: stopped and joined before the rest goes
+    std::atomic<bool> stopping_{false};
+    std::vector<std::jthread> workers_; // last: joined before the rest goes
 };
 
 } // namespace rf
