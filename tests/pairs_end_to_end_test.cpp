@@ -61,7 +61,7 @@ std::vector<PairsCase> cases() {
         {"-m without a number", FOUR, {"in.txt", "-m"}, "", "rf_pairs: -m needs a whole number of matrices, at least 1" + SEE_HELP, 2},
         {"--newick without a name", FOUR, {"in.txt", "--newick"}, "", "rf_pairs: --newick needs a file name" + SEE_HELP, 2},
         {"help", FOUR, {"in.txt", "--help"}, "Usage: rf_pairs MATRIX_FILE [options]\n", "", 0, std::nullopt, true},
-        {"version", FOUR, {"--version"}, "rf_pairs 1.0.0\n", "", 0},
+        {"version", FOUR, {"--version"}, "rf_pairs 1.1.0\n", "", 0},
     };
 }
 

@@ -15,6 +15,7 @@
 
 #include "random_tree.hpp"
 #include "run_binary.hpp"
+#include "short_decimal.hpp"
 
 namespace rf::testing {
 namespace {
@@ -151,6 +152,9 @@ private:
         }
         expect(':');
         const auto [end, ec] = std::from_chars(text_.data() + at_, text_.data() + text_.size(), last_length_);
+        char short_form[SHORT_DECIMAL_MAX_CHARS];
+        EXPECT_EQ(std::string_view(text_.data() + at_, end), std::string_view(short_form, write_short_decimal(short_form, last_length_)))
+            << "lengths are written in short form";
         at_ = static_cast<std::size_t>(end - text_.data());
         if (below != Cluster(words_, 0)) {
             edges_.push_back({below, last_length_, inner});

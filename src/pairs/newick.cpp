@@ -4,20 +4,21 @@
 #include <vector>
 
 #include "cluster_children.hpp"
+#include "short_decimal.hpp"
 
 namespace rf {
 
 namespace {
 
-void append_number(std::string& line, auto value) {
-    char text[32];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, value); // shortest form that reads back exactly
-    line.append(text, end);
+void append_number(std::string& line, std::int32_t leaf) {
+    char text[16];
+    line.append(text, std::to_chars(text, text + sizeof text, leaf).ptr);
 }
 
 void append_length(std::string& line, double length) {
+    char text[SHORT_DECIMAL_MAX_CHARS];
     line.push_back(':');
-    append_number(line, length);
+    line.append(text, write_short_decimal(text, length));
 }
 
 } // namespace
