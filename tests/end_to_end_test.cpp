@@ -52,6 +52,7 @@ struct Scenario {
     std::map<std::string, std::string> other_files = {}; // more files in the folder beforehand
     std::string result_name = "out.txt";
     bool posix_only = false; // needs a device that Windows does not have
+    std::vector<Link> links = {}; // more names for files in the folder beforehand
 };
 
 std::vector<Scenario> scenarios() {
@@ -88,6 +89,10 @@ std::vector<Scenario> scenarios() {
          ASK_FILE + ASK_RESULT + "\n\n" + COUNT_PROMPT + REFUSAL + CONSOLE_ENDED, 1, std::nullopt},
         {"result file is the input file", EXAMPLE, "in.txt ./in.txt 2", ASK_FILE + ASK_RESULT + "\nFile ./in.txt is the input file ",
          1, std::nullopt},
+        {"result file is the input file by a symbolic link", EXAMPLE, "in.txt link.txt 2",
+         ASK_FILE + ASK_RESULT + "\nFile link.txt is the input file ", 1, std::nullopt, {}, "out.txt", false, {{"link.txt", "in.txt", true}}},
+        {"result file is the input file by a hard link", EXAMPLE, "in.txt hard.txt 2",
+         ASK_FILE + ASK_RESULT + "\nFile hard.txt is the input file ", 1, std::nullopt, {}, "out.txt", false, {{"hard.txt", "in.txt", false}}},
         // Stops on n.
         {"n not a number", "abc\n" + EDGE_34, ask_all + "2", DIALOGUE + "\n\nError\nBad number of objects", 1, std::nullopt},
         {"n not an integer", "4.5\n" + EDGE_34, ask_all + "2", DIALOGUE + "\n\nError\nBad number of objects", 1,
@@ -152,21 +157,6 @@ std::vector<Scenario> scenarios() {
     };
 }
 
-// Text as the Windows build writes it: each line feed stored as CR LF.
-std::string as_written(std::string text) {
-    if (!runs_windows_build()) {
-        return text;
-    }
-    std::string windows;
-    for (const char c : text) {
-        if (c == '\n') {
-            windows.push_back('\r');
-        }
-        windows.push_back(c);
-    }
-    return windows;
-}
-
 TEST(EndToEnd, Scenarios) {
     for (const Scenario& s : scenarios()) {
         if (s.posix_only && runs_windows_build()) {
@@ -175,7 +165,7 @@ TEST(EndToEnd, Scenarios) {
         SCOPED_TRACE(s.name);
         std::map<std::string, std::string> files = s.other_files;
         files["in.txt"] = s.matrix_file;
-        const RunResult run = run_rf_compare(files, s.answers);
+        const RunResult run = run_rf_compare({files, s.links}, s.answers);
 
         EXPECT_EQ(run.exit_code, s.exit_code);
         const std::size_t banner_bytes = BANNER_BYTES + (runs_windows_build() ? BANNER_LINE_ENDS : 0);
@@ -183,6 +173,9 @@ TEST(EndToEnd, Scenarios) {
         EXPECT_EQ(run.console.substr(0, as_written(BANNER_TOP).size()), as_written(BANNER_TOP));
         EXPECT_EQ(run.console.substr(banner_bytes), as_written(s.console));
         std::map<std::string, std::string> expected = files;
+        for (const Link& link : s.links) {
+            expected[link.name] = files[link.target];
+        }
         if (s.result) {
             expected[s.result_name] = as_written(*s.result);
         }

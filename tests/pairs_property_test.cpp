@@ -188,7 +188,7 @@ TEST(PairsProperties, DistancesAndTreesOfRandomTreeSets) {
         const TreeSet set = random_tree_set(rng, trial);
         const auto m = set.trees.size();
         SCOPED_TRACE("trial " + std::to_string(trial) + ": n = " + std::to_string(set.n) + ", m = " + std::to_string(m));
-        const std::map<std::string, std::string> files{{"in.txt", matrix_file(set)}};
+        const FolderContents files{{{"in.txt", matrix_file(set)}}};
         const RunResult plain = run_rf_pairs(files, {"in.txt", "--newick", "trees.nwk"});
         const RunResult normalised = run_rf_pairs(files, {"in.txt", "--normalised"});
         const RunResult compared = run_rf_compare(files, "in.txt out.txt " + std::to_string(m));

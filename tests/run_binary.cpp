@@ -36,16 +36,51 @@ void write_file(const fs::path& path, const std::string& content) {
 
 bool runs_windows_build() { return std::getenv("RF_COMPARE_LAUNCHER") != nullptr; }
 
-void exec_rf_compare() {
-    const char* launcher = std::getenv("RF_COMPARE_LAUNCHER");
-    const char* exe = std::getenv("RF_COMPARE_EXE");
-    if (launcher != nullptr && exe != nullptr) {
-        execl(launcher, launcher, exe, static_cast<char*>(nullptr));
-    } else {
-        execl(RF_COMPARE_PATH, "rf_compare", static_cast<char*>(nullptr));
+std::string as_written(std::string text) {
+    if (!runs_windows_build()) {
+        return text;
     }
+    std::string windows;
+    for (const char c : text) {
+        if (c == '\n') {
+            windows.push_back('\r');
+        }
+        windows.push_back(c);
+    }
+    return windows;
+}
+
+namespace {
+
+// The program under test with its arguments, after the launcher when
+// there is one.
+std::vector<std::string> command_for(const char* built, const char* windows_exe_variable,
+                                     const std::vector<std::string>& arguments) {
+    const char* launcher = std::getenv("RF_COMPARE_LAUNCHER");
+    const char* exe = std::getenv(windows_exe_variable);
+    std::vector<std::string> command;
+    if (launcher != nullptr && exe != nullptr) {
+        command = {launcher, exe};
+    } else {
+        command = {built};
+    }
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
+[[noreturn]] void exec_command(const std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (const std::string& word : command) {
+        argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
     _exit(127);
 }
+
+} // namespace
+
+void exec_rf_compare() { exec_command(command_for(RF_COMPARE_PATH, "RF_COMPARE_EXE", {})); }
 
 int start_rf_compare(const fs::path& folder, const fs::path& answers, const fs::path& console) {
     const pid_t child = fork();
@@ -73,7 +108,8 @@ int exit_code_of(int process) {
 
 namespace {
 
-// The files a run leaves in its folder, and the folders removed.
+// The files a run leaves in its folder (a link as the file it leads to),
+// and the folders removed.
 void collect_files(const fs::path& folder, const fs::path& io, RunResult& result) {
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
         if (entry.is_regular_file()) {
@@ -84,35 +120,40 @@ void collect_files(const fs::path& folder, const fs::path& io, RunResult& result
     fs::remove_all(io);
 }
 
-fs::path folder_with(const std::map<std::string, std::string>& files) {
+fs::path folder_with(const FolderContents& contents) {
     const fs::path folder = fresh_folder();
-    for (const auto& [name, content] : files) {
+    for (const auto& [name, content] : contents.files) {
         write_file(folder / name, content);
+    }
+    for (const Link& link : contents.links) {
+        if (link.symbolic) {
+            fs::create_symlink(link.target, folder / link.name);
+        } else {
+            fs::create_hard_link(folder / link.target, folder / link.name);
+        }
     }
     return folder;
 }
 
 } // namespace
 
-RunResult run_rf_pairs(const std::map<std::string, std::string>& files, const std::vector<std::string>& arguments) {
-    const fs::path folder = folder_with(files);
+RunResult run_rf_pairs(const FolderContents& contents, const std::vector<std::string>& arguments,
+                       const std::string& output_name) {
+    const fs::path folder = folder_with(contents);
     const fs::path io = fresh_folder();
-    std::vector<char*> argv{const_cast<char*>("rf_pairs")};
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
+    const std::vector<std::string> command = command_for(RF_PAIRS_PATH, "RF_PAIRS_EXE", arguments);
+    const fs::path output = output_name.empty() ? io / "stdout" : folder / output_name;
+    const int output_flags = output_name.empty() ? O_TRUNC : O_APPEND;
     const pid_t child = fork();
     if (child == 0) {
         const int in = open("/dev/null", O_RDONLY);
-        const int out = open((io / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = open(output.c_str(), O_WRONLY | O_CREAT | output_flags, 0644);
         const int err = open((io / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
             chdir(folder.c_str()) != 0) {
             _exit(127);
         }
-        execv(RF_PAIRS_PATH, argv.data());
-        _exit(127);
+        exec_command(command);
     }
     if (child < 0) {
         throw std::runtime_error("cannot start rf_pairs");
@@ -125,8 +166,8 @@ RunResult run_rf_pairs(const std::map<std::string, std::string>& files, const st
     return result;
 }
 
-RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers) {
-    const fs::path folder = folder_with(files);
+RunResult run_rf_compare(const FolderContents& contents, const std::string& answers) {
+    const fs::path folder = folder_with(contents);
     const fs::path io = fresh_folder(); // the console's files stay out of the listing
     write_file(io / "stdin", answers);
     RunResult result;

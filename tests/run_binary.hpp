@@ -18,10 +18,28 @@ struct RunResult {
     std::map<std::string, std::string> files;    // every file in the folder afterwards
 };
 
-// True when the tests drive another build of the program through a
-// launcher: RF_COMPARE_LAUNCHER (such as wine64) runs RF_COMPARE_EXE.
-// That build is the Windows one, whose text files end lines with CR LF.
+// True when the tests drive another build of the programs through a
+// launcher: RF_COMPARE_LAUNCHER (such as wine64) runs RF_COMPARE_EXE and
+// RF_PAIRS_EXE. That build is the Windows one, whose text files end lines
+// with CR LF.
 bool runs_windows_build();
+
+// Text as the build under test writes it: on Windows each line feed is
+// stored as CR LF.
+std::string as_written(std::string text);
+
+// A second name for a file of the folder: a symbolic or a hard link.
+struct Link {
+    std::string name;
+    std::string target;
+    bool symbolic;
+};
+
+// What a folder holds before a run.
+struct FolderContents {
+    std::map<std::string, std::string> files;
+    std::vector<Link> links = {};
+};
 
 // Replaces the calling (child) process with the program under test.
 [[noreturn]] void exec_rf_compare();
@@ -35,11 +53,13 @@ int exit_code_of(int process);
 
 // Creates the given files in a fresh folder, runs the program there with
 // standard input read from `answers` and standard output to a file.
-RunResult run_rf_compare(const std::map<std::string, std::string>& files, const std::string& answers);
+RunResult run_rf_compare(const FolderContents& contents, const std::string& answers);
 
 // Creates the given files in a fresh folder and runs rf_pairs there with
-// `arguments`, standard output and standard error each to a file.
-RunResult run_rf_pairs(const std::map<std::string, std::string>& files, const std::vector<std::string>& arguments);
+// `arguments`, standard output and standard error each to a file outside
+// it, or standard output appended to the folder's file `output_name`.
+RunResult run_rf_pairs(const FolderContents& contents, const std::vector<std::string>& arguments,
+                       const std::string& output_name = "");
 
 std::filesystem::path fresh_folder();
 std::string read_file(const std::filesystem::path& path);

@@ -2,11 +2,14 @@
 # Makes the packages a user installs and runs the example from what they
 # unpack: the .deb with dpkg-deb -x, the Windows .zip with unzip and the
 # .exe files under Wine; rf_compare with its answers typed ahead (result
-# "2 "), rf_pairs on the same file. Checks the man pages with groff. Installs what it needs from Debian's packages when missing; run
-# after tests/run_windows_tests.sh, which cross-builds the .exe.
+# "2 "), rf_pairs on the same file. Fails on any error or warning of
+# lintian, Debian's package checker, checks the man pages with groff and
+# that both packages carry the license. Installs what it needs from
+# Debian's packages when missing; run after tests/run_windows_tests.sh,
+# which cross-builds the .exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tests/install_packages.sh dpkg-dev unzip groff-base wine64 g++-mingw-w64-x86-64-posix
+bash tests/install_packages.sh dpkg-dev unzip groff-base lintian wine64 g++-mingw-w64-x86-64-posix
 wine=$(dpkg -L wine64 | grep -E '/wine64$' | head -n 1)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -43,14 +46,23 @@ echo "== .deb"
 cmake -S . -B build >/dev/null
 cmake --build build -j2 --target rf_compare rf_pairs
 (cd build && cpack -G DEB >/dev/null)
-deb=build/rf_compare_1.0.0_amd64.deb
-dpkg-deb --info "$deb" | grep -E 'Package|Version|Depends'
+version=$(sed -n 's/^project(rf_compare VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+deb=build/rf-compare_${version}_amd64.deb
+dpkg-deb --info "$deb" | grep -E 'Package|Version|Depends|Maintainer'
 dpkg-deb --contents "$deb" | awk '{ print $6 }'
+# Debian's own checker: any error or warning fails.
+lintian "$deb" 2>/dev/null | tee "$work/lintian.txt"
+if grep -qE '^[EW]: ' "$work/lintian.txt"; then
+  echo "lintian rejects $deb" >&2
+  exit 1
+fi
 dpkg-deb -x "$deb" "$work/deb"
-run_example "$work/deb/usr/share/doc/rf_compare/examples" $'2 \n' "$work/deb/usr/bin/rf_compare"
-run_pairs_example "$work/deb/usr/share/doc/rf_compare/examples" $'\n' "$work/deb/usr/bin/rf_pairs"
+docs="$work/deb/usr/share/doc/rf-compare"
+grep -q 'Permission is hereby granted' "$docs/copyright" || { echo "the .deb carries no license" >&2; exit 1; }
+run_example "$docs/examples" $'2 \n' "$work/deb/usr/bin/rf_compare"
+run_pairs_example "$docs/examples" $'\n' "$work/deb/usr/bin/rf_pairs"
 for page in rf_compare.1 rf_pairs.1; do
-  warnings=$(groff -man -ww -z "$work/deb/usr/share/man/man1/$page" 2>&1)
+  warnings=$(zcat "$work/deb/usr/share/man/man1/$page.gz" | groff -man -ww -z 2>&1)
   [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
 done
 
@@ -58,10 +70,11 @@ echo "== .zip"
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build build-windows -j2 --target rf_compare rf_pairs
 (cd build-windows && cpack -G ZIP >/dev/null)
-zip=build-windows/rf_compare-1.0.0-win64.zip
+zip=build-windows/rf_compare-${version}-win64.zip
 unzip -Z1 "$zip"
 unzip -q "$zip" -d "$work/zip"
-folder="$work/zip/rf_compare-1.0.0-win64"
+folder="$work/zip/rf_compare-${version}-win64"
+grep -q 'Permission is hereby granted' "$folder/LICENSE" || { echo "the .zip carries no license" >&2; exit 1; }
 export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all
 run_example "$folder/examples" $'2 \r\n' "$wine" "$folder/rf_compare.exe"
 run_pairs_example "$folder/examples" $'\r\n' "$wine" "$folder/rf_pairs.exe"

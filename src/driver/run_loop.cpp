@@ -1,12 +1,12 @@
 #include "run_loop.hpp"
 
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
 
 #include "console_dialogue.hpp"
 #include "engine_types.hpp"
+#include "file_identity.hpp"
 #include "input_file.hpp"
 #include "matrix_file.hpp"
 #include "result_file.hpp"
@@ -24,11 +24,6 @@ void print_name_message(std::FILE* out, const char* before, const std::string& n
     std::fputs(before, out);
     std::fwrite(name.data(), 1, name.size(), out);
     std::fputs(after, out);
-}
-
-bool names_same_file(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 // Storage for a whole run: one matrix, read into by every matrix in turn
@@ -178,7 +173,7 @@ int run_rf_compare(std::FILE* console_in, std::FILE* console_out, const ReaderSe
         report_end_of_console_input(out);
         return EXIT_FAILURE_CODE;
     }
-    if (names_same_file(*matrix_name, *result_name)) {
+    if (is_same_file(*matrix_name, *result_name)) {
         print_name_message(out, "\nFile ", *result_name, " is the input file ");
         return EXIT_FAILURE_CODE;
     }

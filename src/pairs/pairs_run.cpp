@@ -9,6 +9,7 @@
 #include "catalog_thread.hpp"
 #include "distance_table.hpp"
 #include "engine_types.hpp"
+#include "file_identity.hpp"
 #include "input_file.hpp"
 #include "matrix_file.hpp"
 #include "newick.hpp"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int EXIT_DONE = 0;
 constexpr int EXIT_BAD_INPUT = 1;
+constexpr int EXIT_USAGE = 2;
 constexpr int EXIT_SKIPPED = 3;
 
 // The same texts as rf_compare's, one line each, named as this program's.
@@ -127,9 +129,27 @@ private:
     bool skipped_any_ = false;
 };
 
+// Nothing is written over the matrix file: neither the Newick file nor the
+// table may be it, however named.
+bool writes_over_input(const PairsOptions& options, std::FILE* out, std::FILE* err) {
+    if (options.newick_file && is_same_file(options.matrix_file, *options.newick_file)) {
+        report(err, "File " + *options.newick_file + " is the input file");
+        return true;
+    }
+    const std::optional<FileIdentity> table = identity_of_stream(out);
+    if (table && table == identity_of_file(options.matrix_file)) {
+        report(err, "standard output is the input file " + options.matrix_file);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int run_rf_pairs(const PairsOptions& options, std::FILE* out, std::FILE* err, const ReaderSettings& reading) {
+    if (writes_over_input(options, out, err)) {
+        return EXIT_USAGE;
+    }
     std::optional<InputFile> file = InputFile::open(options.matrix_file);
     if (!file) {
         report(err, "File " + options.matrix_file + " was not found");

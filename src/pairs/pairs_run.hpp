@@ -1,7 +1,8 @@
 // One run of rf_pairs: read the matrix file, rebuild every tree (writing it
 // to the Newick file when asked), then write the table of distances.
 // Messages go to `err`, one line each; returns the exit code: 0 done, 1 bad
-// input, 3 done but some matrix was not additive.
+// input, 2 asked to write over the matrix file, 3 done but some matrix was
+// not additive.
 #pragma once
 
 #include <cstdio>
