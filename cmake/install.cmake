@@ -33,7 +33,7 @@ else()
 endif()
 install(TARGETS rf_compare rf_pairs RUNTIME DESTINATION ${RF_BIN_DIR})
 install(FILES README.md CHANGELOG.md DESTINATION ${RF_DOC_DIR})
-install(FILES examples/two_trees.txt examples/two_trees.expected
+install(FILES examples/two_trees.txt examples/two_trees.expected examples/edge_lengths.txt
               examples/five_trees_12_leaves.txt examples/five_trees_12_leaves.expected
         DESTINATION ${RF_DOC_DIR}/examples)
 

@@ -12,6 +12,9 @@ namespace rf::testing {
 namespace {
 
 const std::string FOUR = "4\n" + EDGE_34 + EDGE_24 + STAR + STAR;
+// Trees that differ in their splits, in an inner edge's length alone, and
+// in leaf 1's edge alone.
+const std::string LENGTHS = "4\n" + EDGE_34 + EDGE_24 + STAR + SHORT_34 + LONG_LEAF_1;
 const std::string SEE_HELP = "; see rf_pairs --help\n";
 
 struct PairsCase {
@@ -45,6 +48,23 @@ std::vector<PairsCase> cases() {
         {"a matrix that is not additive", "4\n" + EDGE_34 + SKEWED + STAR, {"in.txt", "--newick", "out.nwk"},
          "matrix\t1\t2\t3\n1\t0\tNA\t1\n2\tNA\tNA\tNA\n3\t1\tNA\t0\n",
          "rf_pairs: matrix 2: This is not an additive distance\n", 3, "(1:1,2:1,(3:1,4:1):1);\n\n(1:1,2:1,3:1,4:1);\n"},
+        // Distances that weigh the splits by their lengths, checked by hand.
+        {"edge lengths alone differ: rf 0", LENGTHS, {"in.txt"},
+         "matrix\t1\t2\t3\t4\t5\n1\t0\t2\t1\t0\t0\n2\t2\t0\t1\t2\t2\n3\t1\t1\t0\t1\t1\n4\t0\t2\t1\t0\t0\n"
+         "5\t0\t2\t1\t0\t0\n", "", 0},
+        {"weighted Robinson-Foulds", LENGTHS, {"in.txt", "--metric", "wrf"},
+         "matrix\t1\t2\t3\t4\t5\n1\t0\t2\t1\t0.5\t2\n2\t2\t0\t1\t1.5\t4\n3\t1\t1\t0\t0.5\t3\n"
+         "4\t0.5\t1.5\t0.5\t0\t2.5\n5\t2\t4\t3\t2.5\t0\n", "", 0},
+        {"branch score", LENGTHS, {"in.txt", "--metric", "kf"},
+         "matrix\t1\t2\t3\t4\t5\n1\t0\t1.41421356237\t1\t0.5\t2\n2\t1.41421356237\t0\t1\t1.11803398875\t2.44948974278\n"
+         "3\t1\t1\t0\t0.5\t2.2360679775\n4\t0.5\t1.11803398875\t0.5\t0\t2.06155281281\n"
+         "5\t2\t2.44948974278\t2.2360679775\t2.06155281281\t0\n", "", 0},
+        {"branch score, first row of four, NA, Newick", "4\n" + SHORT_34 + SKEWED + LONG_LEAF_1 + SHORT_34 + "garbage",
+         {"in.txt", "--metric", "kf", "--first", "-m", "4", "--newick", "out.nwk"}, "matrix\t1\t2\t3\t4\n1\t0\tNA\t2.06155281281\t0\n",
+         "rf_pairs: matrix 2: This is not an additive distance\n", 3,
+         "(1:1,2:1,(3:1,4:1):0.5);\n\n(1:3,2:1,(3:1,4:1):1);\n(1:1,2:1,(3:1,4:1):0.5);\n"},
+        {"weighted, two leaves: one edge", "2\n0 5\n5 0\n0 7\n7 0\n", {"in.txt", "--metric", "wrf"},
+         "matrix\t1\t2\n1\t0\t2\n2\t2\t0\n", "", 0},
         {"two leaves", "2\n0 5\n5 0\n0 7\n7 0\n", {"in.txt", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n", "", 0,
          "(1:5,2:0);\n(1:7,2:0);\n"},
         // Bad input: the reader's texts, exit 1, no table.
@@ -75,6 +95,11 @@ std::vector<PairsCase> cases() {
         {"unknown option", FOUR, {"in.txt", "--normalized-ish"}, "", "rf_pairs: unknown option --normalized-ish" + SEE_HELP, 2},
         {"-m 0", FOUR, {"in.txt", "-m", "0"}, "", "rf_pairs: -m needs a whole number of matrices, at least 1" + SEE_HELP, 2},
         {"-m without a number", FOUR, {"in.txt", "-m"}, "", "rf_pairs: -m needs a whole number of matrices, at least 1" + SEE_HELP, 2},
+        {"--metric without a name", FOUR, {"in.txt", "--metric"}, "", "rf_pairs: --metric needs rf, wrf or kf" + SEE_HELP, 2},
+        {"unknown metric", FOUR, {"in.txt", "--metric", "RF"}, "", "rf_pairs: --metric needs rf, wrf or kf" + SEE_HELP, 2},
+        {"normalised weighted distances", FOUR, {"in.txt", "--metric", "kf", "--normalised"}, "",
+         "rf_pairs: --normalised divides Robinson-Foulds distances by their largest possible value, the inner edges of both "
+         "trees; wrf and kf have no such bound" + SEE_HELP, 2},
         {"--newick without a name", FOUR, {"in.txt", "--newick"}, "", "rf_pairs: --newick needs a file name" + SEE_HELP, 2},
         {"help", FOUR, {"in.txt", "--help"}, "Usage: rf_pairs MATRIX_FILE [options]\n", "", 0, std::nullopt, true},
         {"version", FOUR, {"--version"}, "rf_pairs 1.1.0\n", "", 0},

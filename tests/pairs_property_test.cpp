@@ -1,10 +1,11 @@
 // rf_pairs against trees it has never seen: sets of random trees (some
-// copies of one tree with two leaves swapped, so that clusters are shared by
-// most trees, by some, or by one; some edges of length 0), written as
-// their exact path-length matrices. The distances must be those of the
-// clusters known from the trees themselves, row 1 what rf_compare writes,
-// and each Newick line the tree itself: its clusters and edge lengths, the
-// inner edges of length 0 collapsed as the reconstruction collapses them.
+// copies of one tree, with two leaves swapped or other edge lengths, so
+// that clusters are shared by most trees, by some, or by one; some edges of
+// length 0), written as their exact path-length matrices. The distances
+// must be those of the clusters and edge lengths known from the trees
+// themselves, row 1 what rf_compare writes, and each Newick line the tree
+// itself: its clusters and edge lengths, the inner edges of length 0
+// collapsed as the reconstruction collapses them.
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -48,6 +49,21 @@ void zero_some_edges(tools::RandomTree& tree, std::mt19937_64& rng) {
     }
 }
 
+// The same tree with every edge given a new length.
+void redraw_lengths(tools::RandomTree& tree, std::mt19937_64& rng) {
+    std::uniform_real_distribution<double> length(0.05, 1.0);
+    for (std::size_t v = 0; v < tree.adjacency.size(); ++v) {
+        for (tools::Edge& edge : tree.adjacency[v]) {
+            if (static_cast<std::size_t>(edge.to) > v) {
+                edge.length = length(rng);
+                for (tools::Edge& back : tree.adjacency[static_cast<std::size_t>(edge.to)]) {
+                    back.length = back.to == static_cast<std::int32_t>(v) ? edge.length : back.length;
+                }
+            }
+        }
+    }
+}
+
 TreeSet random_tree_set(std::mt19937_64& rng, int trial) {
     TreeSet set;
     set.n = std::uniform_int_distribution<std::int32_t>(3, trial % 4 == 0 ? 40 : 8)(rng);
@@ -55,9 +71,12 @@ TreeSet random_tree_set(std::mt19937_64& rng, int trial) {
     const auto shape = static_cast<tools::TreeShape>(trial % 3);
     const tools::RandomTree base = tools::make_random_tree(set.n, shape, rng, 0.05, 1.0);
     for (int t = 0; t < m; ++t) {
-        tools::RandomTree tree = rng() % 2 == 0 ? base : tools::make_random_tree(set.n, shape, rng, 0.05, 1.0);
+        const bool copy = rng() % 2 == 0;
+        tools::RandomTree tree = copy ? base : tools::make_random_tree(set.n, shape, rng, 0.05, 1.0);
         if (rng() % 3 == 0) {
             swap_two_labels(tree, rng);
+        } else if (copy && rng() % 2 == 0) {
+            redraw_lengths(tree, rng);
         }
         if (trial % 2 == 1) {
             zero_some_edges(tree, rng);
@@ -182,6 +201,52 @@ std::vector<std::vector<std::string>> table_cells(const std::string& text) {
     return rows;
 }
 
+// Weighted Robinson-Foulds (or the squared branch score) of two trees from
+// their edges, sorted by cluster: a split that one tree lacks has length 0.
+double weighted_distance(const std::vector<ClusterEdge>& a, const std::vector<ClusterEdge>& b, bool squared) {
+    auto term = [squared](double x) { return squared ? x * x : std::fabs(x); };
+    double sum = 0.0;
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() || j < b.size()) {
+        if (j == b.size() || (i < a.size() && a[i].cluster < b[j].cluster)) {
+            sum += term(a[i++].length);
+        } else if (i == a.size() || b[j].cluster < a[i].cluster) {
+            sum += term(b[j++].length);
+        } else {
+            sum += term(a[i++].length - b[j++].length);
+        }
+    }
+    return squared ? std::sqrt(sum) : sum;
+}
+
+// rf_pairs --metric wrf and kf against the distances of the generating
+// trees' edges; the tables are symmetric, 0 on the diagonal and exactly 0
+// between trees with the same edges, and kf <= wrf.
+void check_weighted_tables(const FolderContents& files, const std::vector<std::vector<ClusterEdge>>& edges) {
+    const RunResult wrf = run_rf_pairs(files, {"in.txt", "--metric", "wrf"});
+    const RunResult kf = run_rf_pairs(files, {"in.txt", "--metric", "kf"});
+    ASSERT_EQ(wrf.exit_code, 0) << wrf.errors;
+    ASSERT_EQ(kf.exit_code, 0) << kf.errors;
+    const auto wrf_cells = table_cells(wrf.console);
+    const auto kf_cells = table_cells(kf.console);
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        for (std::size_t j = 0; j < edges.size(); ++j) {
+            SCOPED_TRACE("row " + std::to_string(i + 1) + ", column " + std::to_string(j + 1));
+            for (const bool squared : {false, true}) {
+                const std::string& cell = (squared ? kf_cells : wrf_cells)[i + 1][j + 1];
+                const double expected = weighted_distance(edges[i], edges[j], squared);
+                EXPECT_NEAR(std::stod(cell), expected, 1e-9 * (1.0 + expected)) << (squared ? "kf" : "wrf");
+                EXPECT_EQ(cell, (squared ? kf_cells : wrf_cells)[j + 1][i + 1]) << "symmetric";
+                if (edges[i] == edges[j]) {
+                    EXPECT_EQ(cell, "0") << "same edges, same lengths";
+                }
+            }
+            EXPECT_LE(std::stod(kf_cells[i + 1][j + 1]), std::stod(wrf_cells[i + 1][j + 1]) * (1 + 1e-11));
+        }
+    }
+}
+
 TEST(PairsProperties, DistancesAndTreesOfRandomTreeSets) {
     std::mt19937_64 rng(20261207);
     for (int trial = 0; trial < 24; ++trial) {
@@ -215,6 +280,7 @@ TEST(PairsProperties, DistancesAndTreesOfRandomTreeSets) {
             row_one += i > 0 ? distances[1][i + 1] + " \n" : "";
         }
         EXPECT_EQ(compared.files.at("out.txt"), row_one);
+        check_weighted_tables(files, edges);
 
         std::istringstream newick(plain.files.at("trees.nwk"));
         std::size_t t = 0;

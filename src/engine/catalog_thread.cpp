@@ -54,8 +54,7 @@ void CatalogThread::serve() {
         }
         if (!failure_) {
             try {
-                numbered_.inner_clusters.push_back(next.second == 0 ? std::vector<std::int32_t>{}
-                                                                    : catalog_.add_tree(next.first, next.second));
+                numbered_.trees.push_back(next.second == 0 ? TreeEdges{} : catalog_.add_tree(next.first, next.second));
             } catch (...) {
                 failure_ = std::current_exception();
             }

@@ -18,11 +18,6 @@
 
 namespace rf {
 
-struct NumberedTrees {
-    std::vector<std::vector<std::int32_t>> inner_clusters; // per tree handed over, in order
-    std::int32_t cluster_numbers = 0;                      // numbers given: 0..cluster_numbers-1
-};
-
 class CatalogThread {
 public:
     explicit CatalogThread(std::int32_t leaf_count);

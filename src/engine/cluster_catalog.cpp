@@ -26,8 +26,8 @@ ClusterCatalog::ClusterCatalog(std::int32_t leaf_count)
 }
 
 // Lists the leaves depth first, so that every cluster's leaves are one span
-// of the list, and notes each cluster's span.
-void ClusterCatalog::lay_out(const ClusterTree& tree, std::int32_t count, std::vector<std::int32_t>& leaves) {
+// of the list, and notes each cluster's span. Returns the topmost cluster.
+std::int32_t ClusterCatalog::lay_out(const ClusterTree& tree, std::int32_t count, std::vector<std::int32_t>& leaves) {
     const ClusterChildren children(tree, count);
     spans_.assign(static_cast<std::size_t>(count) + 1, Span{0, 0});
     std::vector<std::int32_t> stack{children.top()}; // ~c: every leaf below c is listed
@@ -48,26 +48,45 @@ void ClusterCatalog::lay_out(const ClusterTree& tree, std::int32_t count, std::v
         const std::span<const std::int32_t> below = children.of(c);
         stack.insert(stack.end(), below.begin(), below.end());
     }
+    return children.top();
 }
 
-std::vector<std::int32_t> ClusterCatalog::add_tree(const ClusterTree& tree, std::int32_t count) {
+TreeEdges ClusterCatalog::add_tree(const ClusterTree& tree, std::int32_t count) {
     std::vector<std::int32_t>& leaves = leaves_.emplace_back();
     leaves.reserve(leaf_keys_.size());
-    lay_out(tree, count, leaves);
+    const auto top = static_cast<std::size_t>(lay_out(tree, count, leaves));
     // Prefix sums of the keys along the list: a span's hash in one step.
     std::vector<std::uint64_t> key_sums(leaves.size() + 1, 0);
     for (std::size_t i = 0; i < leaves.size(); ++i) {
         key_sums[i + 1] = key_sums[i] + leaf_keys_[static_cast<std::size_t>(leaves[i])];
     }
-    std::vector<std::int32_t> numbers;
+    std::vector<std::pair<std::int32_t, double>> inner;
+    TreeEdges edges;
+    edges.leaf_lengths.assign(leaf_keys_.size(), 0.0);
     for (std::size_t c = 1; c <= static_cast<std::size_t>(count); ++c) {
         const Span span = spans_[c];
-        if (tree.leaf[c] == 0 && tree.parent[c] != 0) {
+        const double length = tree.edge_length[c];
+        if (tree.leaf[c] != 0) {
+            edges.leaf_lengths[static_cast<std::size_t>(tree.leaf[c])] = length;
+        } else if (tree.parent[c] != 0) {
             const auto first = static_cast<std::size_t>(span.first);
-            numbers.push_back(number_of(key_sums[first + static_cast<std::size_t>(span.size)] - key_sums[first], span));
+            inner.emplace_back(number_of(key_sums[first + static_cast<std::size_t>(span.size)] - key_sums[first], span),
+                               length);
         }
     }
-    return numbers;
+    // The topmost cluster's edge is leaf 1's. With two leaves it is also
+    // leaf 2's cluster: the one edge, which the Newick line gives to leaf 1
+    // (1:d,2:0), is counted once.
+    edges.leaf_lengths[1] = tree.edge_length[top];
+    if (tree.leaf[top] != 0) {
+        edges.leaf_lengths[static_cast<std::size_t>(tree.leaf[top])] = 0.0;
+    }
+    std::sort(inner.begin(), inner.end());
+    for (const auto& [number, length] : inner) {
+        edges.inner_clusters.push_back(number);
+        edges.inner_lengths.push_back(length);
+    }
+    return edges;
 }
 
 ClusterCatalog::Slot& ClusterCatalog::slot_of(std::uint64_t hash) noexcept {

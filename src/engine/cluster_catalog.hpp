@@ -16,10 +16,10 @@ class ClusterCatalog {
 public:
     explicit ClusterCatalog(std::int32_t leaf_count);
 
-    // The numbers of the tree's inner clusters: every cluster of clusters
-    // 1..count but the single leaves and the cluster of all leaves but leaf
-    // 1, which every tree has.
-    [[nodiscard]] std::vector<std::int32_t> add_tree(const ClusterTree& tree, std::int32_t count);
+    // The edges of the tree of clusters 1..count: the numbers of its inner
+    // clusters, every cluster but the single leaves and the cluster of all
+    // leaves but leaf 1, which every tree has, and the lengths of all.
+    [[nodiscard]] TreeEdges add_tree(const ClusterTree& tree, std::int32_t count);
 
     // How many different clusters have been numbered, 0..size()-1.
     [[nodiscard]] std::int32_t size() const noexcept { return static_cast<std::int32_t>(known_.size()); }
@@ -44,7 +44,7 @@ private:
         std::int32_t known = -1; // -1: empty
     };
 
-    void lay_out(const ClusterTree& tree, std::int32_t count, std::vector<std::int32_t>& leaves);
+    std::int32_t lay_out(const ClusterTree& tree, std::int32_t count, std::vector<std::int32_t>& leaves);
     [[nodiscard]] std::int32_t number_of(std::uint64_t hash, Span span);
     [[nodiscard]] bool same_leaves(const Known& known, Span span);
     [[nodiscard]] Slot& slot_of(std::uint64_t hash) noexcept;

@@ -4,14 +4,15 @@
 
 namespace rf {
 
-CommonClusters::CommonClusters(const std::vector<std::vector<std::int32_t>>& trees, std::int32_t clusters)
-    : trees_(trees), first_(static_cast<std::size_t>(clusters) + 1, 0),
-      lists_lacking_(static_cast<std::size_t>(clusters), false) {
+CommonClusters::CommonClusters(const NumberedTrees& numbered)
+    : trees_(numbered.trees), first_(static_cast<std::size_t>(numbered.cluster_numbers) + 1, 0),
+      lists_lacking_(static_cast<std::size_t>(numbered.cluster_numbers), false) {
+    const std::vector<TreeEdges>& trees = numbered.trees;
     const std::size_t tree_count = trees.size();
     // The trees that have each cluster, in increasing order, as one flat list.
-    std::vector<std::size_t> holders_first(static_cast<std::size_t>(clusters) + 1, 0);
-    for (const std::vector<std::int32_t>& tree : trees) {
-        for (const std::int32_t k : tree) {
+    std::vector<std::size_t> holders_first(first_.size(), 0);
+    for (const TreeEdges& tree : trees) {
+        for (const std::int32_t k : tree.inner_clusters) {
             ++holders_first[static_cast<std::size_t>(k) + 1];
         }
     }
@@ -21,7 +22,7 @@ CommonClusters::CommonClusters(const std::vector<std::vector<std::int32_t>>& tre
     std::vector<std::int32_t> holders(holders_first.back());
     std::vector<std::size_t> next(holders_first.begin(), holders_first.end() - 1);
     for (std::size_t t = 0; t < tree_count; ++t) {
-        for (const std::int32_t k : trees[t]) {
+        for (const std::int32_t k : trees[t].inner_clusters) {
             holders[next[static_cast<std::size_t>(k)]++] = static_cast<std::int32_t>(t);
         }
     }
@@ -54,11 +55,11 @@ CommonClusters::CommonClusters(const std::vector<std::vector<std::int32_t>>& tre
 void CommonClusters::row(std::size_t t, std::vector<std::int32_t>& common) const {
     // Clusters listed by the trees that lack them count for every tree first.
     std::int32_t shared_by_all = 0;
-    for (const std::int32_t k : trees_[t]) {
+    for (const std::int32_t k : trees_[t].inner_clusters) {
         shared_by_all += lists_lacking_[static_cast<std::size_t>(k)] ? 1 : 0;
     }
     common.assign(trees_.size(), shared_by_all);
-    for (const std::int32_t k : trees_[t]) {
+    for (const std::int32_t k : trees_[t].inner_clusters) {
         const auto cluster = static_cast<std::size_t>(k);
         const std::int32_t step = lists_lacking_[cluster] ? -1 : 1;
         for (std::size_t j = first_[cluster]; j != first_[cluster + 1]; ++j) {

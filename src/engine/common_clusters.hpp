@@ -9,20 +9,21 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine_types.hpp"
+
 namespace rf {
 
 class CommonClusters {
 public:
-    // trees[t]: the numbers (0..clusters-1) of tree t's inner clusters,
-    // each once. The trees are read again by row(): they must outlive this.
-    CommonClusters(const std::vector<std::vector<std::int32_t>>& trees, std::int32_t clusters);
+    // The trees are read again by row(): they must outlive this.
+    explicit CommonClusters(const NumberedTrees& numbered);
 
     // common[j] = the number of inner clusters that trees t and j share, for
     // every tree j.
     void row(std::size_t t, std::vector<std::int32_t>& common) const;
 
 private:
-    const std::vector<std::vector<std::int32_t>>& trees_;
+    const std::vector<TreeEdges>& trees_;
     std::vector<std::size_t> first_;      // cluster k's list is listed_[first_[k]..first_[k + 1])
     std::vector<std::int32_t> listed_;    // tree numbers
     std::vector<bool> lists_lacking_;     // cluster k's list holds the trees that lack it

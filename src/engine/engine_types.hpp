@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace rf {
@@ -105,6 +107,49 @@ struct ClusterTree {
     std::vector<double> edge_length;
     std::vector<std::int32_t> leaf;
 };
+
+// One rebuilt tree as the comparison of many trees sees it: the catalog
+// numbers of its inner clusters (those of inner edges), in increasing
+// order, with each one's edge length beside it; and the length of every
+// leaf's own edge, indexed by leaf 1..n (index 0 unused), leaf 1's being the
+// edge from leaf 1 to the rest of the tree. Every edge of the unrooted tree
+// is one of them. All empty for a matrix that was not rebuilt.
+struct TreeEdges {
+    std::vector<std::int32_t> inner_clusters;
+    std::vector<double> inner_lengths;
+    std::vector<double> leaf_lengths;
+
+    [[nodiscard]] bool rebuilt() const noexcept { return !leaf_lengths.empty(); }
+};
+
+// The trees of many matrices, in the order of the matrices, numbered by
+// one catalog: equal clusters have equal numbers, 0..cluster_numbers-1.
+struct NumberedTrees {
+    std::vector<TreeEdges> trees;
+    std::int32_t cluster_numbers = 0;
+};
+
+// How two trees are compared. rf: the Robinson-Foulds distance, the
+// number of splits (edges) found in one tree and not in the other. wrf:
+// weighted Robinson-Foulds, the sum over every split of either tree of
+// |a - b|. kf: Kuhner and Felsenstein's branch score, the square root of
+// the sum of (a - b)^2. a and b are the split's edge lengths in the two
+// trees, 0 in a tree that lacks it.
+enum class Metric { rf, wrf, kf };
+
+// The metric of that name ("rf", "wrf", "kf"); nothing for another name.
+[[nodiscard]] inline std::optional<Metric> metric_named(std::string_view name) noexcept {
+    if (name == "rf") {
+        return Metric::rf;
+    }
+    if (name == "wrf") {
+        return Metric::wrf;
+    }
+    if (name == "kf") {
+        return Metric::kf;
+    }
+    return std::nullopt;
+}
 
 // Cluster numbers at positions 1..2n-3 (position 0 unused).
 class ClusterList {

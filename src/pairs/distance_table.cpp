@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "common_clusters.hpp"
+#include "short_decimal.hpp"
 #include "thread_team.hpp"
+#include "weighted_distances.hpp"
 
 namespace rf {
 
@@ -32,12 +34,14 @@ public:
     void put_six_decimals(double value) noexcept {
         finish(std::to_chars(end(), end() + CELL_WIDTH, value, std::chars_format::fixed, 6).ptr);
     }
+    void put_short_decimal(double value) noexcept { finish(write_short_decimal(end(), value)); }
     [[nodiscard]] bool write_to(std::FILE* out) const {
         return std::fwrite(chars_.data(), 1, size_, out) == size_;
     }
 
 private:
-    static constexpr std::size_t CELL_WIDTH = 24; // a tab and any 64-bit integer or fraction
+    // A tab and any 64-bit integer, fraction or short decimal.
+    static constexpr std::size_t CELL_WIDTH = 1 + std::max<std::size_t>(SHORT_DECIMAL_MAX_CHARS, 24);
     char* end() noexcept { return chars_.data() + size_; }
     void finish(const char* end) noexcept { size_ = static_cast<std::size_t>(end - chars_.data()); }
 
@@ -45,46 +49,63 @@ private:
     std::size_t size_ = 0;
 };
 
+// Each member's scratch for computing a row.
+struct RowScratch {
+    std::vector<std::int32_t> common;
+    WeightedDistances::Scratch sums;
+    std::vector<double> distances;
+};
+
 // The rows of the table: row i is tree i's number, then its distance to
-// every tree, computed from the inner clusters alone (the single leaves and
-// the cluster of all leaves but leaf 1 are in every tree).
+// every tree. Robinson-Foulds counts the inner clusters alone: the single
+// leaves and the cluster of all leaves but leaf 1 are in every tree.
 class TableRows {
 public:
-    TableRows(const RebuiltTrees& trees, bool normalised)
-        : common_clusters_(trees.inner_clusters, trees.cluster_numbers), normalised_(normalised) {
-        for (std::size_t t = 0; t < trees.rebuilt.size(); ++t) {
-            inner_.push_back(trees.rebuilt[t] ? static_cast<std::int64_t>(trees.inner_clusters[t].size()) : NOT_REBUILT);
+    TableRows(const NumberedTrees& numbered, TableLayout layout) : trees_(numbered.trees), layout_(layout) {
+        if (layout.metric == Metric::rf) {
+            common_clusters_.emplace(numbered);
+        } else {
+            weighted_.emplace(numbered, layout.metric);
         }
     }
 
-    // `common` is the caller's scratch, sized for every tree.
-    void format(std::size_t i, std::vector<std::int32_t>& common, Line& line) const {
+    void format(std::size_t i, RowScratch& scratch, Line& line) const {
         line.clear();
         line.put_integer(static_cast<std::int64_t>(i) + 1);
-        if (inner_[i] == NOT_REBUILT) {
-            for (std::size_t j = 0; j < inner_.size(); ++j) {
+        if (!trees_[i].rebuilt()) {
+            for (std::size_t j = 0; j < trees_.size(); ++j) {
                 line.put("\tNA");
             }
-        } else {
-            common_clusters_.row(i, common);
-            for (std::size_t j = 0; j < inner_.size(); ++j) {
+        } else if (weighted_) {
+            weighted_->row(i, scratch.sums, scratch.distances);
+            for (std::size_t j = 0; j < trees_.size(); ++j) {
                 line.put("\t");
-                put_distance(line, inner_[i], inner_[j], common[j]);
+                if (trees_[j].rebuilt()) {
+                    line.put_short_decimal(scratch.distances[j]);
+                } else {
+                    line.put("NA");
+                }
+            }
+        } else {
+            common_clusters_->row(i, scratch.common);
+            for (std::size_t j = 0; j < trees_.size(); ++j) {
+                line.put("\t");
+                put_robinson_foulds(line, i, j, scratch.common[j]);
             }
         }
         line.put("\n");
     }
 
 private:
-    static constexpr std::int64_t NOT_REBUILT = -1;
-
-    void put_distance(Line& line, std::int64_t inner_a, std::int64_t inner_b, std::int64_t common) const {
-        if (inner_b == NOT_REBUILT) {
+    void put_robinson_foulds(Line& line, std::size_t i, std::size_t j, std::int64_t common) const {
+        if (!trees_[j].rebuilt()) {
             line.put("NA");
             return;
         }
+        const auto inner_a = static_cast<std::int64_t>(trees_[i].inner_clusters.size());
+        const auto inner_b = static_cast<std::int64_t>(trees_[j].inner_clusters.size());
         const std::int64_t distance = inner_a + inner_b - 2 * common;
-        if (!normalised_) {
+        if (!layout_.normalised) {
             line.put_integer(distance);
             return;
         }
@@ -93,16 +114,17 @@ private:
         line.put_six_decimals(largest == 0 ? 0.0 : static_cast<double>(distance) / static_cast<double>(largest));
     }
 
-    CommonClusters common_clusters_;
-    std::vector<std::int64_t> inner_; // each tree's inner clusters, or NOT_REBUILT
-    bool normalised_;
+    const std::vector<TreeEdges>& trees_;
+    TableLayout layout_;
+    std::optional<CommonClusters> common_clusters_;
+    std::optional<WeightedDistances> weighted_;
 };
 
 } // namespace
 
-bool write_distance_table(std::FILE* out, const RebuiltTrees& trees, TableLayout layout, std::size_t threads) {
-    const std::size_t m = trees.rebuilt.size();
-    const TableRows table(trees, layout.normalised);
+bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayout layout, std::size_t threads) {
+    const std::size_t m = trees.trees.size();
+    const TableRows table(trees, layout);
     Line header(m);
     header.put("matrix");
     for (std::size_t j = 0; j < m; ++j) {
@@ -118,12 +140,12 @@ bool write_distance_table(std::FILE* out, const RebuiltTrees& trees, TableLayout
     const std::size_t members = team ? team->size() : 1;
     const std::size_t round = std::min(rows, members * ROWS_PER_MEMBER);
     std::vector<Line> lines(round, Line(m));
-    std::vector<std::vector<std::int32_t>> common(members, std::vector<std::int32_t>(m)); // each member's own
+    std::vector<RowScratch> scratch(members); // each member's own
     for (std::size_t first = 0; first < rows && written; first += round) {
         const std::size_t count = std::min(round, rows - first);
         auto format_rows = [&](std::size_t member) noexcept {
             for (std::size_t k = member; k < count; k += members) {
-                table.format(first + k, common[member], lines[k]);
+                table.format(first + k, scratch[member], lines[k]);
             }
         };
         if (team) {

@@ -6,27 +6,20 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
+
+#include "engine_types.hpp"
 
 namespace rf {
 
-// What the table is made from: per matrix, whether its tree was rebuilt and
-// the numbers of its inner clusters, equal clusters equal numbers
-// (0..cluster_numbers-1).
-struct RebuiltTrees {
-    std::vector<bool> rebuilt;
-    std::vector<std::vector<std::int32_t>> inner_clusters; // empty when not rebuilt
-    std::int32_t cluster_numbers = 0;
-};
-
 struct TableLayout {
-    bool normalised = false; // each distance over its largest possible value, six decimals
+    Metric metric = Metric::rf;
+    bool normalised = false; // Robinson-Foulds over its largest possible value, six decimals
     bool first_only = false; // the header and row 1 only
 };
 
-// Rows are formatted by up to `threads` threads and written in order. False
-// when writing failed.
-[[nodiscard]] bool write_distance_table(std::FILE* out, const RebuiltTrees& trees, TableLayout layout,
+// Rows are computed and formatted by up to `threads` threads and written in
+// order. False when writing failed.
+[[nodiscard]] bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayout layout,
                                         std::size_t threads);
 
 } // namespace rf

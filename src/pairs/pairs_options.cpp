@@ -40,6 +40,12 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
             if (!options.matrix_count) {
                 return UsageError{"-m needs a whole number of matrices, at least 1"};
             }
+        } else if (arg == "--metric") {
+            const std::optional<Metric> metric = has_value ? metric_named(argv[++a]) : std::nullopt;
+            if (!metric) {
+                return UsageError{"--metric needs rf, wrf or kf"};
+            }
+            options.metric = *metric;
         } else if (arg == "--newick") {
             if (!has_value) {
                 return UsageError{"--newick needs a file name"};
@@ -57,19 +63,31 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     if (!have_file) {
         return UsageError{"no matrix file given"};
     }
+    if (options.normalised && options.metric != Metric::rf) {
+        return UsageError{"--normalised divides Robinson-Foulds distances by their largest possible value, the "
+                          "inner edges of both trees; wrf and kf have no such bound"};
+    }
     return options;
 }
 
 const char* usage_text() {
     return "Usage: rf_pairs MATRIX_FILE [options]\n"
            "Rebuilds the tree of every additive distance matrix in MATRIX_FILE and writes\n"
-           "the Robinson-Foulds distance of every tree to every other as a tab-separated\n"
-           "table: a header line \"matrix 1 2 ... m\", then one line per tree, its number\n"
-           "first. A matrix that is not additive gets NA in its row and column.\n"
+           "the distance of every tree to every other as a tab-separated table: a header\n"
+           "line \"matrix 1 2 ... m\", then one line per tree, its number first. A matrix\n"
+           "that is not additive gets NA in its row and column.\n"
            "\n"
            "  -m M           read only the first M matrices (the file must hold them)\n"
-           "  --normalised   divide each distance by its largest possible value, the\n"
-           "                 number of inner edges of the two trees together (6 decimals)\n"
+           "  --metric NAME  how two trees are compared, over every split (edge) of\n"
+           "                 either tree, a and b its lengths in the two trees (0 in a\n"
+           "                 tree without it), leaves' own edges included:\n"
+           "                   rf   Robinson-Foulds: the splits found in one tree only\n"
+           "                        (the default)\n"
+           "                   wrf  weighted Robinson-Foulds: sum of |a - b|\n"
+           "                   kf   Kuhner-Felsenstein branch score: sqrt(sum of (a - b)^2)\n"
+           "                 wrf and kf are written with at most 12 significant digits\n"
+           "  --normalised   rf only: divide each distance by its largest possible\n"
+           "                 value, the inner edges of the two trees together (6 decimals)\n"
            "  --first        write row 1 only: the first tree against the others\n"
            "  --newick FILE  write every rebuilt tree to FILE, one Newick line per matrix\n"
            "  --help         show this text\n"

@@ -1,5 +1,6 @@
 // What rf_pairs is asked to do, read from its command line:
-//   rf_pairs MATRIX_FILE [-m M] [--normalised] [--first] [--newick FILE]
+//   rf_pairs MATRIX_FILE [-m M] [--metric rf|wrf|kf] [--normalised] [--first]
+//            [--newick FILE]
 //   rf_pairs --help | --version
 #pragma once
 
@@ -8,11 +9,14 @@
 #include <string>
 #include <variant>
 
+#include "engine_types.hpp"
+
 namespace rf {
 
 struct PairsOptions {
     std::string matrix_file;
     std::optional<std::int64_t> matrix_count; // -m: the first M matrices only
+    Metric metric = Metric::rf;
     bool normalised = false;                  // each distance divided by its largest possible value
     bool first_only = false;                  // row 1 only: the first tree against the others
     std::optional<std::string> newick_file;   // where the rebuilt trees go, one Newick line each

@@ -86,10 +86,7 @@ public:
         return true;
     }
 
-    [[nodiscard]] RebuiltTrees trees(TreeStorage& storage) {
-        NumberedTrees numbered = storage.catalog.finish();
-        return {std::move(rebuilt_), std::move(numbered.inner_clusters), numbered.cluster_numbers};
-    }
+    [[nodiscard]] static NumberedTrees trees(TreeStorage& storage) { return storage.catalog.finish(); }
     [[nodiscard]] bool skipped_any() const noexcept { return skipped_any_; }
 
 private:
@@ -97,7 +94,6 @@ private:
     bool add_tree(std::int64_t j, TreeStorage& storage) {
         ClusterTree tree;
         const std::int32_t count = rebuild_tree(storage.matrix, storage.table, storage.list, tree);
-        rebuilt_.push_back(count != 0);
         if (count == 0) {
             report(err_, "matrix " + std::to_string(j) + ": This is not an additive distance");
             skipped_any_ = true;
@@ -125,7 +121,6 @@ private:
     std::FILE* err_;
     std::ofstream newick_;
     std::string line_;
-    std::vector<bool> rebuilt_;
     bool skipped_any_ = false;
 };
 
@@ -183,9 +178,9 @@ int run_rf_pairs(const PairsOptions& options, std::FILE* out, std::FILE* err, co
         report(err, "File " + *options.newick_file + " could not be written");
         return EXIT_BAD_INPUT;
     }
-    const RebuiltTrees trees = run.trees(*storage);
+    const NumberedTrees trees = PairsRun::trees(*storage);
     storage.reset(); // the matrix is not needed for the table
-    if (!write_distance_table(out, trees, {options.normalised, options.first_only}, reading.threads)) {
+    if (!write_distance_table(out, trees, {options.metric, options.normalised, options.first_only}, reading.threads)) {
         report(err, "standard output could not be written");
         return EXIT_BAD_INPUT;
     }
