@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "common_clusters.hpp"
+#include "distance_rows.hpp"
 #include "short_decimal.hpp"
 #include "thread_team.hpp"
-#include "weighted_distances.hpp"
 
 namespace rf {
 
@@ -51,73 +51,40 @@ private:
 
 // Each member's scratch for computing a row.
 struct RowScratch {
-    std::vector<std::int32_t> common;
-    WeightedDistances::Scratch sums;
+    DistanceRows::Scratch sums;
     std::vector<double> distances;
 };
 
-// The rows of the table: row i is tree i's number, then its distance to
-// every tree. Robinson-Foulds counts the inner clusters alone: the single
-// leaves and the cluster of all leaves but leaf 1 are in every tree.
+// Row i of the table: tree i's number, then its distance to every tree,
+// an integer for Robinson-Foulds, six decimals normalised, at most twelve
+// significant digits for the weighted metrics.
 class TableRows {
 public:
-    TableRows(const NumberedTrees& numbered, TableLayout layout) : trees_(numbered.trees), layout_(layout) {
-        if (layout.metric == Metric::rf) {
-            common_clusters_.emplace(numbered);
-        } else {
-            weighted_.emplace(numbered, layout.metric);
-        }
-    }
+    TableRows(const NumberedTrees& numbered, TableLayout layout)
+        : rows_(numbered, layout.metric, layout.normalised), layout_(layout) {}
 
     void format(std::size_t i, RowScratch& scratch, Line& line) const {
+        rows_.row(i, scratch.sums, scratch.distances);
         line.clear();
         line.put_integer(static_cast<std::int64_t>(i) + 1);
-        if (!trees_[i].rebuilt()) {
-            for (std::size_t j = 0; j < trees_.size(); ++j) {
-                line.put("\tNA");
-            }
-        } else if (weighted_) {
-            weighted_->row(i, scratch.sums, scratch.distances);
-            for (std::size_t j = 0; j < trees_.size(); ++j) {
-                line.put("\t");
-                if (trees_[j].rebuilt()) {
-                    line.put_short_decimal(scratch.distances[j]);
-                } else {
-                    line.put("NA");
-                }
-            }
-        } else {
-            common_clusters_->row(i, scratch.common);
-            for (std::size_t j = 0; j < trees_.size(); ++j) {
-                line.put("\t");
-                put_robinson_foulds(line, i, j, scratch.common[j]);
+        for (const double distance : scratch.distances) {
+            line.put("\t");
+            if (std::isnan(distance)) {
+                line.put("NA");
+            } else if (layout_.metric != Metric::rf) {
+                line.put_short_decimal(distance);
+            } else if (layout_.normalised) {
+                line.put_six_decimals(distance);
+            } else {
+                line.put_integer(static_cast<std::int64_t>(distance));
             }
         }
         line.put("\n");
     }
 
 private:
-    void put_robinson_foulds(Line& line, std::size_t i, std::size_t j, std::int64_t common) const {
-        if (!trees_[j].rebuilt()) {
-            line.put("NA");
-            return;
-        }
-        const auto inner_a = static_cast<std::int64_t>(trees_[i].inner_clusters.size());
-        const auto inner_b = static_cast<std::int64_t>(trees_[j].inner_clusters.size());
-        const std::int64_t distance = inner_a + inner_b - 2 * common;
-        if (!layout_.normalised) {
-            line.put_integer(distance);
-            return;
-        }
-        // Its largest possible value is every inner cluster of both trees; two stars are 0 apart.
-        const std::int64_t largest = inner_a + inner_b;
-        line.put_six_decimals(largest == 0 ? 0.0 : static_cast<double>(distance) / static_cast<double>(largest));
-    }
-
-    const std::vector<TreeEdges>& trees_;
+    DistanceRows rows_;
     TableLayout layout_;
-    std::optional<CommonClusters> common_clusters_;
-    std::optional<WeightedDistances> weighted_;
 };
 
 } // namespace
