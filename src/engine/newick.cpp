@@ -1,5 +1,6 @@
 #include "newick.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -10,7 +11,19 @@ namespace rf {
 
 namespace {
 
-void append_number(std::string& line, std::int32_t leaf) {
+bool needs_quotes(std::string_view name) noexcept {
+    constexpr std::string_view SPECIAL = " _()[]':;,";
+    return name.empty() || std::any_of(name.begin(), name.end(), [SPECIAL](char c) {
+               return static_cast<unsigned char>(c) <= ' ' || c == 0x7F || SPECIAL.find(c) != std::string_view::npos;
+           });
+}
+
+// Leaf v by its name, or by its number when there are no names.
+void append_leaf(std::string& line, std::int32_t leaf, const std::vector<std::string>* names) {
+    if (names != nullptr) {
+        append_newick_label(line, (*names)[static_cast<std::size_t>(leaf) - 1]);
+        return;
+    }
     char text[16];
     line.append(text, std::to_chars(text, text + sizeof text, leaf).ptr);
 }
@@ -23,15 +36,32 @@ void append_length(std::string& line, double length) {
 
 } // namespace
 
-void append_newick(const ClusterTree& tree, std::int32_t count, std::string& line) {
+void append_newick_label(std::string& line, std::string_view name) {
+    if (!needs_quotes(name)) {
+        line += name;
+        return;
+    }
+    line += '\'';
+    for (const char c : name) {
+        line += c;
+        if (c == '\'') {
+            line += '\'';
+        }
+    }
+    line += '\'';
+}
+
+void append_newick(const ClusterTree& tree, std::int32_t count, std::string& line,
+                   const std::vector<std::string>* names) {
     const ClusterChildren children(tree, count);
     const std::int32_t top = children.top();
     const auto top_index = static_cast<std::size_t>(top);
-    line += "(1";
+    line += '(';
+    append_leaf(line, 1, names);
     append_length(line, tree.edge_length[top_index]);
     if (tree.leaf[top_index] != 0) { // two leaves: the root sits on leaf 2
         line += ',';
-        append_number(line, tree.leaf[top_index]);
+        append_leaf(line, tree.leaf[top_index], names);
         line += ":0);\n";
         return;
     }
@@ -50,7 +80,7 @@ void append_newick(const ClusterTree& tree, std::int32_t count, std::string& lin
             }
             const auto child = static_cast<std::size_t>(below[visit.written++]);
             if (tree.leaf[child] != 0) {
-                append_number(line, tree.leaf[child]);
+                append_leaf(line, tree.leaf[child], names);
                 append_length(line, tree.edge_length[child]);
             } else {
                 line += '(';

@@ -1,0 +1,148 @@
+"""What callers see: the errors of bad arrays and bad files, NaN for
+matrices that are not additive, any iterable and any memory layout taken,
+memory kept to one matrix at a time, other threads running meanwhile."""
+
+import resource
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import rf_compare
+from conftest import random_tree
+
+EDGE_34 = [[0, 2, 3, 3], [2, 0, 3, 3], [3, 3, 0, 2], [3, 3, 2, 0]]
+EDGE_24 = [[0, 3, 2, 3], [3, 0, 3, 2], [2, 3, 0, 3], [3, 2, 3, 0]]
+SKEWED = [[0, 1, 10, 1], [1, 0, 1, 1], [10, 1, 0, 1], [1, 1, 1, 0]]
+NAN_AT_1_2 = [[0, 2, 3, 3], [2, 0, float("nan"), 3], [3, 3, 0, 2], [3, 3, 2, 0]]
+
+
+def file_text(body: str) -> str:
+    return "4\n" + "\n".join(" ".join(str(x) for x in row) for row in EDGE_34) + "\n" + body
+
+
+BAD_CALLS = [
+    # (what, call, exception, message)
+    ("not 2-D", lambda: rf_compare.pairs([EDGE_34, [0, 1, 2]]), ValueError, "matrices[1] is not 2-dimensional: shape (3,)"),
+    ("not square", lambda: rf_compare.pairs([EDGE_34, np.zeros((4, 3))]), ValueError, "matrices[1] is not square: shape (4, 3)"),
+    ("one leaf", lambda: rf_compare.rebuild([[0.0]]), ValueError, "matrix has fewer than 2 leaves: shape (1, 1)"),
+    ("NaN", lambda: rf_compare.pairs([EDGE_34, NAN_AT_1_2]), ValueError, "matrices[1][1, 2] is nan, not a finite number"),
+    ("inf in a stack", lambda: rf_compare.pairs(np.array([EDGE_34, EDGE_34, np.full((4, 4), np.inf)])), ValueError,
+     "matrices[2][0, 0] is inf, not a finite number"),
+    ("NaN in a generator", lambda: rf_compare.pairs(iter([EDGE_34, NAN_AT_1_2])), ValueError,
+     "matrices[1][1, 2] is nan, not a finite number"),
+    ("text", lambda: rf_compare.pairs([EDGE_34, [["a", "b"], ["c", "d"]]]), ValueError,
+     "matrices[1] is not an array of real numbers: dtype <U1"),
+    ("complex", lambda: rf_compare.rebuild(np.zeros((2, 2), complex)), ValueError,
+     "matrix is not an array of real numbers: dtype complex128"),
+    ("different n", lambda: rf_compare.pairs(iter([EDGE_34, np.zeros((5, 5))])), ValueError,
+     "matrices[1]: shape (5, 5) differs from the first matrix's (4, 4): all matrices must have the same number of leaves"),
+    ("one matrix, not a list", lambda: rf_compare.pairs(np.array(EDGE_34)), ValueError,
+     "matrices must be a 3-D array or an iterable of 2-D arrays, not an array of shape (4, 4)"),
+    ("none", lambda: rf_compare.first_against_others([]), ValueError, "no matrix given"),
+    ("unknown metric", lambda: rf_compare.pairs([EDGE_34], metric="RF"), ValueError,
+     "metric must be 'rf', 'wrf' or 'kf', not 'RF'"),
+    ("normalised kf", lambda: rf_compare.pairs([EDGE_34], metric="kf", normalised=True), ValueError,
+     "normalised applies to metric 'rf' only: 'kf' has no largest possible value"),
+    ("unknown not_additive", lambda: rf_compare.first_against_others([EDGE_34], not_additive="skip"), ValueError,
+     "not_additive must be 'raise' or 'nan', not 'skip'"),
+    ("names: too few", lambda: rf_compare.rebuild(EDGE_34, names=["a", "b"]), ValueError, "2 names for 4 leaves"),
+    ("names: twice", lambda: rf_compare.rebuild(EDGE_34, names=["a", "b", "a", "c"]), ValueError,
+     "names must be distinct: 'a' is given twice"),
+    ("not additive", lambda: rf_compare.pairs([EDGE_34, EDGE_24, SKEWED]), rf_compare.NotAdditiveError,
+     "matrices[2] is not an additive distance"),
+    ("not additive, before a bad array", lambda: rf_compare.pairs(iter([EDGE_34, SKEWED, NAN_AT_1_2])),
+     rf_compare.NotAdditiveError, "matrices[1] is not an additive distance"),
+    ("a missing file", lambda: rf_compare.read_matrices("missing.txt"), FileNotFoundError, "File missing.txt was not found"),
+]
+
+BAD_FILES = [
+    # (file text, m, message); ValueError
+    ("4\n0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n0 3 2 3\n3 x 3 2\n", None, "Bad entry in matrix 2, row 2, column 2"),
+    (file_text("0 3 2 3\n3 0"), None, "Bad matrix number"),
+    (file_text(""), 2, "Bad matrix number"),
+    ("four\n", None, "Bad number of objects"),
+]
+
+
+@pytest.mark.parametrize("what, call, exception, message", BAD_CALLS, ids=[c[0] for c in BAD_CALLS])
+def test_bad_calls_raise_with_what_is_wrong(what, call, exception, message):
+    with pytest.raises(exception) as raised:
+        call()
+    assert str(raised.value) == message
+
+
+@pytest.mark.parametrize("text, m, message", BAD_FILES)
+def test_bad_files_raise_with_the_programs_texts(text, m, message, tmp_path):
+    (tmp_path / "in.txt").write_text(text)
+    with pytest.raises(ValueError) as raised:
+        list(rf_compare.read_matrices(tmp_path / "in.txt", m))
+    assert str(raised.value) == message
+
+
+def test_not_additive_gives_its_index_or_nan():
+    with pytest.raises(rf_compare.NotAdditiveError) as raised:
+        rf_compare.first_against_others(np.array([EDGE_34, EDGE_24, SKEWED, EDGE_24]))
+    assert raised.value.index == 2 and isinstance(raised.value, ValueError)
+    first = rf_compare.first_against_others([EDGE_34, EDGE_24, SKEWED, EDGE_24], not_additive="nan")
+    assert first.dtype == np.float64 and first[0] == 2 and np.isnan(first[1]) and first[2] == 2
+    assert np.isnan(rf_compare.first_against_others([SKEWED, EDGE_34], not_additive="nan")).all()
+    for metric in ("rf", "kf"):
+        table = rf_compare.pairs(iter([EDGE_34, SKEWED, EDGE_24]), metric=metric, not_additive="nan")
+        assert np.isnan(table[1]).all() and np.isnan(table[:, 1]).all()
+        assert table[0, 2] == (2 if metric == "rf" else pytest.approx(2 ** 0.5))
+
+
+def test_any_iterable_and_any_memory_layout_give_the_same_table(rng):
+    stack = np.stack([random_tree(9, rng).path_lengths() for _ in range(7)])
+    expected = rf_compare.pairs(stack, metric="wrf")
+    spaced = np.zeros((7, 18, 27))
+    spaced[:, ::2, ::3] = stack
+    rounded = np.rint(stack * 100).astype(np.int32)
+    for same in (list(stack), tuple(stack), (m for m in stack), np.asfortranarray(stack), spaced[:, ::2, ::3],
+                 [m.tolist() for m in stack], [np.ascontiguousarray(m.T).T for m in stack]):
+        np.testing.assert_array_equal(rf_compare.pairs(same, metric="wrf"), expected)
+    np.testing.assert_array_equal(rf_compare.pairs(rounded, metric="wrf"), rf_compare.pairs(rounded / 1.0, metric="wrf"))
+
+
+def test_a_generator_is_used_one_matrix_at_a_time(rng):
+    base = random_tree(100, rng).path_lengths()
+    order = np.random.default_rng(7)
+
+    def matrices():  # 3,000 matrices of 100 leaves: 229 MiB, never all at once
+        for _ in range(3000):
+            leaves = order.permutation(100)
+            yield base[np.ix_(leaves, leaves)]
+
+    before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
+    first = rf_compare.first_against_others(matrices())
+    grown_kib = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - before
+    assert first.shape == (2999,) and first.max() > 0
+    assert grown_kib < 64 * 1024
+
+
+def test_other_threads_run_while_trees_are_rebuilt_and_compared(rng):
+    edges = rng.uniform(0.05, 1.0, 1000)
+    star = edges[:, None] + edges[None, :]
+    stack = np.broadcast_to(star, (120, 1000, 1000))  # 120 views of one matrix: a good part of a second
+    ticks = 0
+    done = threading.Event()
+
+    def count():
+        nonlocal ticks
+        while not done.is_set():
+            ticks += 1
+            time.sleep(0.001)
+
+    counter = threading.Thread(target=count)
+    counter.start()
+    time.sleep(0.05)
+    started, start = ticks, time.monotonic()
+    rf_compare.pairs(stack, metric="kf")
+    elapsed, counted = time.monotonic() - start, ticks - started
+    done.set()
+    counter.join()
+    # A thread held off by the interpreter lock would count only between
+    # the batches of matrices, about a quarter of the time.
+    assert counted > 0.5 * elapsed / 0.001, (counted, elapsed)
