@@ -1,10 +1,13 @@
 # What `cmake --install` puts in place, and the packages CPack makes of it:
-# a .deb on Linux that lintian accepts, a .zip from the Windows build.
+# on Linux two .deb files that lintian accepts, rf-compare with the
+# programs and python3-rf-compare with the Python module; a .zip from the
+# Windows build.
 include(GNUInstallDirs)
 
-# Debian package names take no underscore; the documentation folder is the
-# package's, as Debian requires.
+# Debian package names take no underscore; each package's documentation
+# folder is its own, as Debian requires.
 set(RF_DEBIAN_PACKAGE rf-compare)
+set(RF_DEBIAN_PYTHON_PACKAGE python3-rf-compare)
 set(RF_CONTACT_ADDRESS "maintainers@users.noreply.c-seed-70aa49fe.example")
 set(RF_MAINTAINER "rf_compare authors <${RF_CONTACT_ADDRESS}>")
 
@@ -12,7 +15,7 @@ if(WIN32)
   # One folder: the programs with their README, license and examples beside them.
   set(RF_BIN_DIR .)
   set(RF_DOC_DIR .)
-  install(FILES LICENSE DESTINATION ${RF_DOC_DIR})
+  install(FILES LICENSE DESTINATION ${RF_DOC_DIR} COMPONENT programs)
 else()
   set(RF_BIN_DIR ${CMAKE_INSTALL_BINDIR})
   set(RF_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${RF_DEBIAN_PACKAGE})
@@ -21,21 +24,26 @@ else()
   foreach(page rf_compare.1 rf_pairs.1)
     configure_file(man/${page}.in ${page} @ONLY)
     execute_process(COMMAND gzip -9nkf ${CMAKE_CURRENT_BINARY_DIR}/${page} COMMAND_ERROR_IS_FATAL ANY)
-    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT programs)
   endforeach()
   # The license as Debian's machine-readable copyright file, and the
   # package's own changelog in Debian's format.
   configure_file(packaging/debian/copyright copyright @ONLY)
   configure_file(packaging/debian/changelog changelog @ONLY)
   execute_process(COMMAND gzip -9nkf ${CMAKE_CURRENT_BINARY_DIR}/changelog COMMAND_ERROR_IS_FATAL ANY)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
-          DESTINATION ${RF_DOC_DIR})
+  foreach(component_and_package IN ITEMS programs:${RF_DEBIAN_PACKAGE} python:${RF_DEBIAN_PYTHON_PACKAGE})
+    string(REPLACE ":" ";" pair ${component_and_package})
+    list(GET pair 0 component)
+    list(GET pair 1 package)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+  endforeach()
 endif()
-install(TARGETS rf_compare rf_pairs RUNTIME DESTINATION ${RF_BIN_DIR})
-install(FILES README.md CHANGELOG.md DESTINATION ${RF_DOC_DIR})
+install(TARGETS rf_compare rf_pairs RUNTIME DESTINATION ${RF_BIN_DIR} COMPONENT programs)
+install(FILES README.md CHANGELOG.md DESTINATION ${RF_DOC_DIR} COMPONENT programs)
 install(FILES examples/two_trees.txt examples/two_trees.expected examples/edge_lengths.txt
               examples/five_trees_12_leaves.txt examples/five_trees_12_leaves.expected
-        DESTINATION ${RF_DOC_DIR}/examples)
+        DESTINATION ${RF_DOC_DIR}/examples COMPONENT programs)
 
 set(CPACK_PACKAGE_NAME rf_compare)
 set(CPACK_PACKAGE_VENDOR "rf_compare authors")
@@ -44,7 +52,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Robinson-Foulds distances between trees g
 set(CPACK_PACKAGE_DESCRIPTION "rf_compare rebuilds the tree of every additive distance matrix in a file and
 writes the Robinson-Foulds distance between the first tree and each of the
 others; rf_pairs, for scripts, writes every tree against every other as a
-tab-separated table, normalised if asked, and the rebuilt trees in Newick.")
+tab-separated table (Robinson-Foulds, normalised if asked, weighted
+Robinson-Foulds or the Kuhner-Felsenstein branch score), and the rebuilt
+trees in Newick.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 # Packages carry stripped programs; the build tree keeps its symbols.
 set(CPACK_STRIP_FILES ON)
@@ -52,10 +62,27 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
 else()
   set(CPACK_GENERATOR DEB)
-  set(CPACK_DEBIAN_PACKAGE_NAME ${RF_DEBIAN_PACKAGE})
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL programs)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${RF_MAINTAINER}")
   set(CPACK_DEBIAN_PACKAGE_SECTION science)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON) # from the libraries the programs link
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON) # from the libraries each package's files link
+  set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME ${RF_DEBIAN_PACKAGE})
+  # Each package's text, after the project's summary as its synopsis.
+  set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+  if(TARGET rf_compare_core)
+    list(APPEND CPACK_COMPONENTS_ALL python)
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME ${RF_DEBIAN_PYTHON_PACKAGE})
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+    # The module is built for this Python's version and ABI.
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+        "python3 (>= ${RF_PYTHON_VERSION}), python3 (<< ${RF_PYTHON_VERSION_NEXT}), python3-numpy")
+    set(CPACK_DEBIAN_PYTHON_DESCRIPTION "The Python 3 module rf_compare, the engine of rf_compare and rf_pairs on
+NumPy arrays: it rebuilds the tree of every additive distance matrix,
+writes it in Newick with leaf names, and compares trees by the
+Robinson-Foulds distance, weighted Robinson-Foulds and the
+Kuhner-Felsenstein branch score; it also reads the programs' matrix files.")
+  endif()
 endif()
 include(CPack)

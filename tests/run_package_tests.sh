@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Makes the packages a user installs and runs the example from what they
-# unpack: the .deb with dpkg-deb -x, the Windows .zip with unzip and the
-# .exe files under Wine; rf_compare with its answers typed ahead (result
-# "2 "), rf_pairs on the same file. Fails on any error or warning of
-# lintian, Debian's package checker, checks the man pages with groff and
-# that both packages carry the license. Installs what it needs from
-# Debian's packages when missing; run after tests/run_windows_tests.sh,
-# which cross-builds the .exe.
+# unpack: the .deb files with dpkg-deb -x, the Windows .zip with unzip and
+# the .exe files under Wine; rf_compare with its answers typed ahead
+# (result "2 "), rf_pairs on the same file. Installs the .deb files and
+# imports the Python module with Debian's python3 and no PYTHONPATH, then
+# removes them. Fails on any error or warning of lintian, Debian's package
+# checker, checks the man pages with groff and that the packages carry the
+# license. Installs what it needs from Debian's packages when missing; run
+# after tests/run_windows_tests.sh, which cross-builds the .exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tests/install_packages.sh dpkg-dev unzip groff-base lintian wine64 g++-mingw-w64-x86-64-posix
@@ -44,27 +45,43 @@ run_pairs_example() {
 
 echo "== .deb"
 cmake -S . -B build >/dev/null
-cmake --build build -j2 --target rf_compare rf_pairs
+cmake --build build -j2 --target rf_compare rf_pairs rf_compare_python
+rm -f build/*.deb
 (cd build && cpack -G DEB >/dev/null)
 version=$(sed -n 's/^project(rf_compare VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 deb=build/rf-compare_${version}_amd64.deb
-dpkg-deb --info "$deb" | grep -E 'Package|Version|Depends|Maintainer'
-dpkg-deb --contents "$deb" | awk '{ print $6 }'
-# Debian's own checker: any error or warning fails.
-lintian "$deb" 2>/dev/null | tee "$work/lintian.txt"
-if grep -qE '^[EW]: ' "$work/lintian.txt"; then
-  echo "lintian rejects $deb" >&2
-  exit 1
-fi
-dpkg-deb -x "$deb" "$work/deb"
+python_deb=build/python3-rf-compare_${version}_amd64.deb
+for package in "$deb" "$python_deb"; do
+  dpkg-deb --info "$package" | grep -E 'Package|Version|Depends|Maintainer'
+  dpkg-deb --contents "$package" | awk '{ print $6 }'
+  # Debian's own checker: any error or warning fails.
+  lintian "$package" 2>/dev/null | tee "$work/lintian.txt"
+  if grep -qE '^[EW]: ' "$work/lintian.txt"; then
+    echo "lintian rejects $package" >&2
+    exit 1
+  fi
+  dpkg-deb -x "$package" "$work/deb"
+  grep -q 'Permission is hereby granted' "$work/deb/usr/share/doc/$(dpkg-deb -f "$package" Package)/copyright" ||
+    { echo "$package carries no license" >&2; exit 1; }
+done
 docs="$work/deb/usr/share/doc/rf-compare"
-grep -q 'Permission is hereby granted' "$docs/copyright" || { echo "the .deb carries no license" >&2; exit 1; }
 run_example "$docs/examples" $'2 \n' "$work/deb/usr/bin/rf_compare"
 run_pairs_example "$docs/examples" $'\n' "$work/deb/usr/bin/rf_pairs"
 for page in rf_compare.1 rf_pairs.1; do
   warnings=$(zcat "$work/deb/usr/share/man/man1/$page.gz" | groff -man -ww -z 2>&1)
   [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
 done
+
+echo "== the .deb files installed"
+# Installed as a user installs them; removed again whatever happens.
+trap 'dpkg -r python3-rf-compare rf-compare >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+dpkg -i "$deb" "$python_deb" >/dev/null
+(cd "$work" && env -u PYTHONPATH /usr/bin/python3 -c '
+import rf_compare
+assert rf_compare.__version__ == "'"$version"'", rf_compare.__version__
+print("import rf_compare", rf_compare.__version__, "from", rf_compare.__file__)
+print(rf_compare.pairs(rf_compare.read_matrices("/usr/share/doc/rf-compare/examples/two_trees.txt")).tolist())')
+dpkg -r python3-rf-compare rf-compare >/dev/null
 
 echo "== .zip"
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
