@@ -3,8 +3,11 @@ matrices that are not additive, any iterable and any memory layout taken,
 memory kept to one matrix at a time, other threads running meanwhile."""
 
 import resource
+import subprocess
+import sys
 import threading
 import time
+from pathlib import Path
 
 import numpy as np
 import pytest
@@ -146,3 +149,10 @@ def test_other_threads_run_while_trees_are_rebuilt_and_compared(rng):
     # A thread held off by the interpreter lock would count only between
     # the batches of matrices, about a quarter of the time.
     assert counted > 0.5 * elapsed / 0.001, (counted, elapsed)
+
+
+def test_the_tree_space_example_draws_its_picture(tmp_path):
+    examples = Path(__file__).resolve().parents[2] / "examples"
+    subprocess.run([sys.executable, examples / "tree_space.py", examples / "five_trees_12_leaves.txt",
+                    tmp_path / "space.png", "--metric", "wrf"], check=True)
+    assert (tmp_path / "space.png").read_bytes().startswith(b"\x89PNG")
