@@ -106,10 +106,28 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// One edge of a rebuilt tree. Nodes are numbered as R's ape numbers them:
+// leaves 1..n, inner nodes from n + 1 on, n + 1 being the root, the inner
+// node next to leaf 1.
+struct TreeEdge {
+    std::int32_t parent;
+    std::int32_t child;
+    double length;
+};
+
 // A tree rebuilt from one matrix.
 class Tree {
 public:
     [[nodiscard]] std::int32_t leaf_count() const noexcept;
+
+    // Every edge, in the order of the Newick line: depth first from the
+    // root, leaf 1's edge first; a parent before its children. With two
+    // leaves there is no inner node: the root n + 1 gets leaf 1 at the
+    // edge's length and leaf 2 at 0, as the Newick line reads.
+    [[nodiscard]] std::vector<TreeEdge> edges() const;
+
+    // The names it was rebuilt with; empty when there were none.
+    [[nodiscard]] const std::vector<std::string>& names() const noexcept;
 
     // The line rf_pairs --newick writes for it, without the line end, its
     // leaves named by number or by the names it was rebuilt with.

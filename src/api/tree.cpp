@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <set>
 
+#include "cluster_children.hpp"
 #include "matrix_input.hpp"
 #include "newick.hpp"
 #include "tree_reconstruction.hpp"
@@ -15,6 +16,41 @@ struct Tree::State {
 };
 
 std::int32_t Tree::leaf_count() const noexcept { return state_->leaf_count; }
+
+const std::vector<std::string>& Tree::names() const noexcept { return state_->names; }
+
+std::vector<TreeEdge> Tree::edges() const {
+    const rf::ClusterTree& tree = state_->tree;
+    const rf::ClusterChildren children(tree, state_->count);
+    const std::int32_t root = state_->leaf_count + 1;
+    const auto top = static_cast<std::size_t>(children.top());
+    std::vector<TreeEdge> edges{{root, 1, tree.edge_length[top]}};
+    if (tree.leaf[top] != 0) { // two leaves
+        edges.push_back({root, tree.leaf[top], 0.0});
+        return edges;
+    }
+    // Depth first, each child's subtree before the next child's.
+    std::int32_t next_inner = root;
+    std::vector<std::pair<std::int32_t, std::int32_t>> stack; // cluster, its node
+    const auto push_children = [&](std::int32_t cluster, std::int32_t node) {
+        const std::span<const std::int32_t> below = children.of(cluster);
+        for (auto child = below.rbegin(); child != below.rend(); ++child) {
+            stack.emplace_back(*child, node);
+        }
+    };
+    push_children(children.top(), root);
+    while (!stack.empty()) {
+        const auto [cluster, parent] = stack.back();
+        stack.pop_back();
+        const auto c = static_cast<std::size_t>(cluster);
+        const std::int32_t node = tree.leaf[c] != 0 ? tree.leaf[c] : ++next_inner;
+        edges.push_back({parent, node, tree.edge_length[c]});
+        if (tree.leaf[c] == 0) {
+            push_children(cluster, node);
+        }
+    }
+    return edges;
+}
 
 std::string Tree::newick() const {
     std::string line;

@@ -1,7 +1,6 @@
 #include "tree_reconstruction.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -237,15 +236,6 @@ private:
 };
 
 } // namespace
-
-std::int32_t build_cluster_table(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list) {
-    ClusterTree tree;
-    const std::int32_t count = rebuild_tree(matrix, table, list, tree);
-    if (count == 0) {
-        std::fputs("\n This is not an additive distance \n", stdout);
-    }
-    return count;
-}
 
 std::int32_t rebuild_tree(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list, ClusterTree& tree) {
     return TreeBuilder(matrix, table, list, tree).build();

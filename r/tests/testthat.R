@@ -1,0 +1,4 @@
+library(testthat)
+library(rfcompare)
+
+test_check("rfcompare")

@@ -1,0 +1,56 @@
+# What callers see when something is wrong: one table of bad inputs and
+# their messages, and the condition of a matrix that is not additive.
+
+edge_34 <- matrix(c(0, 2, 3, 3, 2, 0, 3, 3, 3, 3, 0, 2, 3, 3, 2, 0), 4)
+skewed <- matrix(c(0, 1, 10, 1, 1, 0, 1, 1, 10, 1, 0, 1, 1, 1, 1, 0), 4)
+named <- function(d, labels) { dimnames(d) <- list(labels, labels); d }
+with_na <- edge_34; with_na[2, 3] <- NA
+
+bad_calls <- list(
+  list(quote(rebuild(matrix(1:6, 2))), "d is not square: 2 rows, 3 columns"),
+  list(quote(rebuild(matrix(0, 1, 1))), "d has fewer than 2 leaves"),
+  list(quote(rebuild(matrix("a", 2, 2))), "d is not numeric: it holds character values"),
+  list(quote(rf_pairs(list(edge_34, with_na))),
+       "matrix 2 has NA, NaN or infinite entries: the first is NA at row 2, column 3"),
+  list(quote(rf_pairs(list(edge_34, diag(5)))), "matrix 2 has 5 leaves and matrix 1 has 4: all must have the same number"),
+  list(quote(rf_pairs(list())), "no matrix given"),
+  list(quote(rf_pairs(edge_34)), "matrices must be a list of matrices or an array with dim c(n, n, m)"),
+  list(quote(rf_pairs(list(edge_34), metric = "kf", normalised = TRUE)),
+       "normalised applies to metric \"rf\" only: \"kf\" has no largest possible value"),
+  list(quote(rf_pairs(list(named(edge_34, letters[1:4]), edge_34))),
+       "matrix 1 has leaf names and matrix 2 has none: give every matrix names, or none"),
+  list(quote(rf_pairs(list(named(edge_34, letters[1:4]), named(edge_34, letters[2:5])))),
+       "matrix 2: its leaf names are not those of matrix 1"),
+  list(quote(rebuild(structure(edge_34, dimnames = list(letters[1:4], LETTERS[1:4])))),
+       "d: its row names and column names differ"),
+  list(quote(rebuild(named(edge_34, c("a", "b", "a", "c")))), "d: the leaf name \"a\" is given twice"),
+  list(quote(read_matrices("no-such-file.txt")), "File no-such-file.txt was not found")
+)
+
+test_that("bad inputs stop with a message that says what is wrong", {
+  for (call in bad_calls) {
+    expect_error(eval(call[[1]]), call[[2]], fixed = TRUE, info = deparse(call[[1]]))
+  }
+})
+
+test_that("bad files stop with the programs' texts", {
+  path <- tempfile(fileext = ".txt")
+  cases <- list(list(c("4", "0 2 3 3", "2 x 3 3"), "Bad entry in matrix 1, row 2, column 2"),
+                list(c("4", "0 2 3 3"), "Bad matrix number"),
+                list("four", "Bad number of objects"))
+  for (case in cases) {
+    writeLines(case[[1]], path)
+    expect_error(read_matrices(path), case[[2]], fixed = TRUE)
+  }
+})
+
+test_that("a matrix that is not additive signals its condition, or reads NA", {
+  condition <- tryCatch(rf_pairs(list(edge_34, edge_34, skewed)), rfcompare_not_additive = function(e) e)
+  expect_s3_class(condition, c("rfcompare_not_additive", "error", "condition"), exact = TRUE)
+  expect_equal(condition$index, 3)
+  expect_equal(tryCatch(rebuild(skewed), rfcompare_not_additive = function(e) e$index), 1)
+  table <- as.matrix(rf_pairs(list(edge_34, skewed, edge_34), not_additive = "na"))
+  expect_true(all(is.na(table[2, -2])) && all(is.na(table[-2, 2])))
+  expect_equal(table[1, 3], 0)
+  expect_equal(first_against_others(list(edge_34, skewed, edge_34), not_additive = "na"), c(NA, 0))
+})

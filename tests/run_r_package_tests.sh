@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs the R source package into a library folder of the build and runs
+# its testthat suite there, as R CMD check would, only faster.
+#   tests/run_r_package_tests.sh TARBALL LIBRARY
+set -euo pipefail
+tarball=$1 library=$2
+mkdir -p "$library"
+R CMD INSTALL --no-multiarch --install-tests --library="$library" "$tarball" >"$library/install.log" 2>&1 ||
+  { cat "$library/install.log" >&2; exit 1; }
+Rscript -e ".libPaths(c('$library', .libPaths()))" \
+        -e "testthat::test_package('rfcompare', reporter = 'summary', stop_on_failure = TRUE)"
