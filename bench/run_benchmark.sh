@@ -1,27 +1,29 @@
 #!/usr/bin/env bash
-# Whole-program benchmark: rf_compare on all cores and on one core against
-# the one-thread parsing floor and a bytes-only read of the same files, all
-# run alternately. For each n and tree shape (m = 3 matrices) it prints the
-# median wall times, each program's ratio to the floor of the same run, the
-# peak resident memory and its limit, and fails if a result file differs from
-# the true distances.
-#   bench/run_benchmark.sh [ROUNDS] [N...]        (default: 5 rounds, n = 1000 2000 4000)
+# Whole-program benchmark: rf_compare on all cores and on one core, and
+# rf_pairs on all cores, against the one-thread parsing floor and a
+# bytes-only read of the same files, all run alternately. For each size
+# (n leaves, m matrices: 3 unless given as N:M) and tree shape it prints the
+# median wall times, each program's ratio to the floor of the same run,
+# rf_pairs' ratio to rf_compare, the peak resident memory and its limit, and
+# fails if a result differs from the true distances.
+#   bench/run_benchmark.sh [ROUNDS] [N[:M]...]   (default: 5 rounds, 1000 2000 4000 100:2000 300:2000)
 # BASELINE=path/to/another/rf_compare adds that build, run alternately too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-5}
 shift || true
 sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(1000 2000 4000)
+[ ${#sizes[@]} -gt 0 ] || sizes=(1000 2000 4000 100:2000 300:2000)
 baseline=${BASELINE:-}
 
 source bench/benchmark_lib.sh
 require_time
 command -v taskset >/dev/null || { echo "needs taskset (Debian package util-linux) for the one-core runs" >&2; exit 2; }
 cmake -S . -B build >/dev/null
-cmake --build build -j2 --target rf_compare make_matrix_file parse_floor >/dev/null
+cmake --build build -j2 --target rf_compare rf_pairs make_matrix_file parse_floor >/dev/null
 data=build/bench-data
 mkdir -p "$data"
+lscpu | grep -E '^Model name' || true
 
 # One run of an rf_compare build on the answers file; prints "seconds
 # peak_kib right|wrong", the last as its result file matches the truth.
@@ -34,6 +36,15 @@ run_program() {
   cmp -s "$data/result.txt" "$truth" && echo "$figures right" || echo "$figures wrong"
 }
 
+# rf_pairs, the whole table: its row 1, from column 3 on, one "%d \n" line
+# each, is rf_compare's result file.
+run_pairs() {
+  local file=$1 truth=$2 figures
+  figures=$(measure sh -c "build/rf_pairs '$file' > '$data/pairs.tsv'")
+  sed -n 2p "$data/pairs.tsv" | tr '\t' '\n' | tail -n +3 | sed 's/$/ /' | cmp -s - "$truth" &&
+    echo "$figures right" || echo "$figures wrong"
+}
+
 status=0
 check() {
   if [ "$1" != right ]; then
@@ -42,17 +53,20 @@ check() {
   fi
 }
 
-printf '%-5s %-11s %5s %7s %6s %6s %5s %6s %5s %5s %9s %6s %6s\n' \
-  n shape MB floor_s read_s all_s ratio one_s ratio MB/s peak_MiB limit ${baseline:+base_s}
-for n in "${sizes[@]}"; do
+printf '%-5s %-5s %-11s %5s %7s %6s %6s %5s %6s %5s %7s %5s %9s %9s %6s %6s\n' \
+  n m shape MB floor_s read_s all_s ratio one_s ratio pairs_s ratio pairs/all peak_MiB limit ${baseline:+base_s}
+for size in "${sizes[@]}"; do
+  n=${size%%:*}
+  m=3
+  [ "$size" = "$n" ] || m=${size##*:}
   for shape in binary caterpillar; do
-    file="$data/${shape}_${n}.txt"
+    file="$data/${shape}_${n}x${m}.txt"
     if [ ! -s "$file" ] || [ ! -s "$file.truth" ]; then
-      build/bench/make_matrix_file "$n" 3 "$shape" "$n" "$file" "$file.truth"
+      build/bench/make_matrix_file "$n" "$m" "$shape" "$n" "$file" "$file.truth"
     fi
     answers="$file.answers"
-    printf '%s %s 3\n' "$file" "$data/result.txt" >"$answers"
-    floors=() reads=() alls=() ones=() bases=() peaks=()
+    printf '%s %s %s\n' "$file" "$data/result.txt" "$m" >"$answers"
+    floors=() reads=() alls=() ones=() pairs=() bases=() peaks=()
     for _ in $(seq "$rounds"); do
       read -r f _ < <(measure build/bench/parse_floor "$file")
       read -r r _ < <(measure cat "$file")
@@ -60,7 +74,9 @@ for n in "${sizes[@]}"; do
       check "$verdict" "rf_compare"
       read -r o one_peak verdict < <(run_program "$answers" "$file.truth" taskset -c 0 build/rf_compare)
       check "$verdict" "rf_compare on one core"
-      floors+=("$f") reads+=("$r") alls+=("$a") ones+=("$o") peaks+=("$peak" "$one_peak")
+      read -r p pairs_peak verdict < <(run_pairs "$file" "$file.truth")
+      check "$verdict" "rf_pairs"
+      floors+=("$f") reads+=("$r") alls+=("$a") ones+=("$o") pairs+=("$p") peaks+=("$peak" "$one_peak" "$pairs_peak")
       if [ -n "$baseline" ]; then
         read -r b _ verdict < <(run_program "$answers" "$file.truth" "$baseline")
         check "$verdict" "$baseline"
@@ -68,15 +84,13 @@ for n in "${sizes[@]}"; do
       fi
     done
     mb=$(awk -v b="$(stat -c %s "$file")" 'BEGIN { printf "%.0f", b / 1e6 }')
-    f=$(printf '%s\n' "${floors[@]}" | median)
-    r=$(printf '%s\n' "${reads[@]}" | median)
-    a=$(printf '%s\n' "${alls[@]}" | median)
-    o=$(printf '%s\n' "${ones[@]}" | median)
-    b=$([ -n "$baseline" ] && printf '%s\n' "${bases[@]}" | median || true)
+    med() { printf '%s\n' "$@" | median; }
+    b=$([ -n "$baseline" ] && med "${bases[@]}" || true)
     peak=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -n 1)
-    awk -v n="$n" -v s="$shape" -v mb="$mb" -v f="$f" -v r="$r" -v a="$a" -v o="$o" -v p="$peak" -v b="$b" 'BEGIN {
+    awk -v n="$n" -v m="$m" -v s="$shape" -v mb="$mb" -v f="$(med "${floors[@]}")" -v r="$(med "${reads[@]}")" \
+        -v a="$(med "${alls[@]}")" -v o="$(med "${ones[@]}")" -v p="$(med "${pairs[@]}")" -v k="$peak" -v b="$b" 'BEGIN {
       limit = (8 * (n + 1) * (n + 1) + 32 * 1048576) / 1048576
-      printf "%-5d %-11s %5d %7.2f %6.2f %6.2f %5.2f %6.2f %5.2f %5.0f %9.0f %6.0f", n, s, mb, f, r, a, a / f, o, o / f, mb / a, p / 1024, limit
+      printf "%-5d %-5d %-11s %5d %7.2f %6.2f %6.2f %5.2f %6.2f %5.2f %7.2f %5.2f %9.2f %9.0f %6.0f", n, m, s, mb, f, r, a, a / f, o, o / f, p, p / f, p / a, k / 1024, limit
       if (b != "") printf " %6.2f", b
       printf "\n" }'
   done

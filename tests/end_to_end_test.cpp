@@ -28,6 +28,11 @@ const std::string NOT_ADDITIVE = "\n This is not an additive distance \n";
 const std::string CONSOLE_ENDED = "\n\nError\nEnd of console input";
 
 const std::string EXAMPLE = "4\n" + EDGE_34 + "\n" + EDGE_24;
+// Ten matrices, read ahead of the comparisons: the faults of matrices 5 and
+// 8 must be met in their turn.
+const std::string BAD_AT_2_3 = "0 3 2 3\n3 0 x 2\n2 3 0 3\n3 2 3 0\n";
+const std::string TEN = EDGE_34 + EDGE_24 + STAR + EDGE_24 + EDGE_34 + STAR + EDGE_24 + BAD_AT_2_3 + EDGE_34 + EDGE_24;
+const std::string TEN_WITH_SKEWED_5 = EDGE_34 + EDGE_24 + STAR + EDGE_24 + SKEWED + STAR + EDGE_24 + BAD_AT_2_3 + EDGE_34 + EDGE_24;
 
 std::string progress(int from, int to) {
     std::string text;
@@ -143,6 +148,12 @@ std::vector<Scenario> scenarios() {
          DIALOGUE + progress(1, 1) + bad_entry(1, 4, 4), 1, std::nullopt},
         {"binary garbage", std::string("4\n0 \x01\xff\x00 2", 10), ask_all + "2", DIALOGUE + progress(1, 1) + bad_entry(1, 1, 2),
          1, std::nullopt},
+        {"ten matrices: the bad word of matrix 8 in its turn", "4\n" + TEN, ask_all + "10",
+         DIALOGUE + progress(1, 8) + bad_entry(8, 2, 3) + DONE, 1, "2 \n1 \n2 \n0 \n1 \n2 \n"},
+        {"ten matrices: matrix 5 not additive, before matrix 8's bad word", "4\n" + TEN_WITH_SKEWED_5, ask_all + "10",
+         DIALOGUE + progress(1, 5) + NOT_ADDITIVE, 1, "2 \n1 \n2 \n"},
+        {"ten matrices, seven asked for: matrix 8's bad word is never read", "4\n" + TEN, ask_all + "7",
+         DIALOGUE + progress(1, 7) + DONE, 0, "2 \n1 \n2 \n0 \n1 \n2 \n"},
         // Matrices that are not additive.
         {"matrix 1 not additive, old result untouched", "4\n" + SKEWED + EDGE_34, ask_all + "2",
          DIALOGUE + progress(1, 1) + NOT_ADDITIVE, 1, std::nullopt, {{"out.txt", "old\n"}}},

@@ -69,6 +69,9 @@ std::vector<PairsCase> cases() {
          "(1:5,2:0);\n(1:7,2:0);\n"},
         // Bad input: the reader's texts, exit 1, no table.
         {"bad entry", "4\n" + EDGE_34 + "0 x 3 3\n", {"in.txt"}, "", "rf_pairs: Bad entry in matrix 2, row 1, column 2\n", 1},
+        {"bad entry after one not additive, read ahead", "4\n" + EDGE_34 + EDGE_24 + STAR + EDGE_24 + SKEWED + STAR + EDGE_24 +
+             "0 3 2 3\n3 0 x 2\n" + EDGE_24, {"in.txt"}, "",
+         "rf_pairs: matrix 5: This is not an additive distance\nrf_pairs: Bad entry in matrix 8, row 2, column 3\n", 1},
         {"ends inside a matrix", "4\n" + EDGE_34 + "0 2 3", {"in.txt"}, "", "rf_pairs: Bad matrix number\n", 1},
         {"fewer matrices than -m", "4\n" + EDGE_34 + EDGE_24, {"in.txt", "-m", "3"}, "", "rf_pairs: Bad matrix number\n", 1},
         {"no matrix after n", "4\n", {"in.txt"}, "", "rf_pairs: Bad matrix number\n", 1},

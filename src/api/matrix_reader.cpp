@@ -43,7 +43,11 @@ rf::DistanceMatrix allocate_matrix(std::int32_t n) {
 // The file and the matrix every read goes into, as rf_pairs reads them.
 struct MatrixReader::State {
     State(const std::string& path, std::optional<std::int64_t> count)
-        : input(open_matrix_file(path)), matrix(allocate_matrix(read_leaf_count(input))), count(count) {}
+        : input(open_matrix_file(path)), matrix(allocate_matrix(read_leaf_count(input))), count(count) {
+        if (count) {
+            input.set_matrix_limit(*count);
+        }
+    }
 
     rf::MatrixFile input;
     rf::DistanceMatrix matrix;

@@ -183,6 +183,7 @@ int run_rf_compare(std::FILE* console_in, std::FILE* console_out, const ReaderSe
         return EXIT_FAILURE_CODE;
     }
     MatrixFile input(std::move(*matrix_file), reading);
+    input.set_matrix_limit(*matrix_count);
     return process_matrix_file(out, input, *matrix_count, std::move(*result_name));
 }
 

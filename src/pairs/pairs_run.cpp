@@ -151,6 +151,9 @@ int run_rf_pairs(const PairsOptions& options, std::FILE* out, std::FILE* err, co
         return EXIT_BAD_INPUT;
     }
     MatrixFile input(std::move(*file), reading);
+    if (options.matrix_count) {
+        input.set_matrix_limit(*options.matrix_count);
+    }
     const LeafCountResult leaves = input.read_leaf_count();
     if (leaves.status == LeafCountStatus::bad) {
         report(err, "Bad number of objects");

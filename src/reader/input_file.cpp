@@ -32,10 +32,18 @@ long long read_file(int descriptor, char* buffer, std::size_t size) {
 }
 #endif
 
+struct FileKind {
+    bool folder;
+    bool regular;
+};
+
 // Windows refuses to open a folder; elsewhere it opens and reads as nothing.
-bool is_folder(int descriptor) {
+FileKind kind_of(int descriptor) {
     struct stat status {};
-    return ::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode);
+    if (::fstat(descriptor, &status) != 0) {
+        return {false, false};
+    }
+    return {S_ISDIR(status.st_mode), S_ISREG(status.st_mode)};
 }
 
 } // namespace
@@ -48,17 +56,20 @@ std::optional<InputFile> InputFile::open(const std::string& name) {
     if (descriptor < 0) {
         return std::nullopt;
     }
-    InputFile file(descriptor);
-    if (is_folder(descriptor)) {
+    const FileKind kind = kind_of(descriptor);
+    InputFile file(descriptor, kind.regular);
+    if (kind.folder) {
         return std::nullopt;
     }
     return file;
 }
 
-InputFile::InputFile(InputFile&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+InputFile::InputFile(InputFile&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_) {}
 
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
     std::swap(descriptor_, other.descriptor_);
+    std::swap(regular_, other.regular_);
     return *this;
 }
 

@@ -24,10 +24,15 @@ public:
     // `size` bytes. 0 at the end of the input; a read error counts as the end.
     [[nodiscard]] std::size_t read_some(char* buffer, std::size_t size) noexcept;
 
+    // A file on disk, whose reads never wait for another program to write,
+    // unlike a pipe, a FIFO or a terminal.
+    [[nodiscard]] bool is_regular_file() const noexcept { return regular_; }
+
 private:
-    explicit InputFile(int descriptor) noexcept : descriptor_(descriptor) {}
+    InputFile(int descriptor, bool regular) noexcept : descriptor_(descriptor), regular_(regular) {}
 
     int descriptor_;
+    bool regular_;
 };
 
 } // namespace rf

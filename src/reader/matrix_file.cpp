@@ -1,15 +1,28 @@
 #include "matrix_file.hpp"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
 #include "number_parsing.hpp"
 #include "white_space.hpp"
+#include "word_count.hpp"
 
 namespace rf {
 
+namespace {
+
+// What the matrices converted ahead may take: matrices, and their words.
+constexpr std::size_t AHEAD_MATRIX_BYTES = std::size_t{16} << 20;
+constexpr std::size_t AHEAD_WORD_BYTES = std::size_t{8} << 20;
+// Matrices ahead per thread: enough that no thread waits for the next.
+constexpr std::size_t AHEAD_PER_THREAD = 4;
+
+} // namespace
+
 MatrixFile::MatrixFile(InputFile file, const ReaderSettings& settings)
-    : words_(std::move(file), settings.block_size), converter_(settings.threads, settings.piece_size) {}
+    : regular_file_(file.is_regular_file()), words_(std::move(file), settings.block_size),
+      converter_(settings.threads, settings.piece_size), threads_(settings.threads) {}
 
 LeafCountResult MatrixFile::read_leaf_count() {
     const std::string_view word = words_.next_word();
@@ -25,6 +38,86 @@ LeafCountResult MatrixFile::read_leaf_count() {
 }
 
 MatrixReadResult MatrixFile::read_matrix(DistanceMatrix& matrix) {
+    if (lookahead_) {
+        if (!lookahead_->has_matrices()) {
+            schedule_ahead();
+        }
+        if (lookahead_->has_matrices()) {
+            return take_converted(matrix);
+        }
+    }
+    const MatrixReadResult result = read_in_place(matrix);
+    if (result.status == MatrixStatus::ok && matrices_started_ == 1) {
+        start_lookahead(matrix.leaf_count());
+    }
+    return result;
+}
+
+MatrixReadResult MatrixFile::take_converted(DistanceMatrix& matrix) {
+    const PieceOutcome outcome = lookahead_->take(matrix);
+    // More matrices for the threads while the caller works on this one.
+    schedule_ahead();
+    if (outcome.bad) {
+        const std::int64_t n = matrix.leaf_count();
+        return {MatrixStatus::bad_entry, static_cast<std::int32_t>(outcome.entries / n + 1),
+                static_cast<std::int32_t>(outcome.entries % n + 1)};
+    }
+    return {MatrixStatus::ok};
+}
+
+// Converting ahead pays when there are threads to do it, reads never wait
+// for another program to write (a pipe might be waiting for the result of
+// this very matrix), and at least two matrices fit.
+void MatrixFile::start_lookahead(std::int32_t n) {
+    if (threads_ < 2 || !regular_file_ || (matrix_limit_ && *matrix_limit_ <= 2) || converted_entries_ == 0) {
+        return;
+    }
+    const auto matrix_bytes = 8 * (static_cast<std::size_t>(n) + 1) * (static_cast<std::size_t>(n) + 1);
+    const auto word_bytes = static_cast<std::size_t>(static_cast<double>(converted_bytes_) /
+                                                     static_cast<double>(converted_entries_) * n * n * 1.125) + 64;
+    const std::size_t slots = std::min({AHEAD_PER_THREAD * threads_, AHEAD_MATRIX_BYTES / matrix_bytes,
+                                        AHEAD_WORD_BYTES / word_bytes - 1});
+    if (slots < 2 || AHEAD_WORD_BYTES < 3 * word_bytes) {
+        return;
+    }
+    try {
+        lookahead_.emplace(n, slots, threads_ - 1);
+        lookahead_capacity_ = (slots + 1) * word_bytes;
+        entries_per_matrix_ = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+    } catch (const std::exception&) { // no room or no threads: read in place, slower, never wrong
+        lookahead_.reset();
+    }
+}
+
+// Schedules the matrices whose words have all been read, as many as there
+// are free slots. Reading more moves the words in the buffer: only when no
+// matrix is being converted from them. A matrix's words, once scheduled,
+// are consumed: they stay where they are until the next read.
+void MatrixFile::schedule_ahead() {
+    if (lookahead_->all_converted()) {
+        words_.read_ahead(lookahead_capacity_);
+    }
+    const std::string_view words = words_.buffered_words();
+    const char* p = words.data();
+    const char* const end = words.data() + words.size();
+    for (std::size_t free = lookahead_->free_slots(); free != 0; --free) {
+        if (matrix_limit_ && matrices_started_ == *matrix_limit_) {
+            break;
+        }
+        const char* last = find_word(p, end, entries_per_matrix_ - 1);
+        if (last == end) {
+            break; // not all its words are here yet
+        }
+        const char* next = find_word(last, end, 1);
+        lookahead_->schedule({p, static_cast<std::size_t>(next - p)});
+        ++matrices_started_;
+        p = next;
+    }
+    words_.consume(static_cast<std::size_t>(p - words.data()));
+}
+
+MatrixReadResult MatrixFile::read_in_place(DistanceMatrix& matrix) {
+    ++matrices_started_;
     const std::int64_t n = matrix.leaf_count();
     const std::int64_t entries = n * n;
     std::int64_t index = 0;
@@ -49,7 +142,12 @@ MatrixReadResult MatrixFile::read_matrix(DistanceMatrix& matrix) {
     return {MatrixStatus::ok};
 }
 
-bool MatrixFile::input_ended() { return words_.at_end(); }
+bool MatrixFile::input_ended() {
+    if (lookahead_ && lookahead_->has_matrices()) {
+        return false;
+    }
+    return words_.at_end(); // no matrix is being converted: the words may move
+}
 
 // A block may hold many small matrices: the words are shared among the
 // threads only as far as the matrix is expected to reach, judged by the

@@ -2,13 +2,20 @@
 // row by row, as white-space separated words in any layout. Each matrix is
 // complete as soon as its last word and the white space after it have
 // arrived; nothing after the last matrix asked for is ever judged.
+//
+// A large matrix is converted by all the threads together, each a piece of
+// it. Small matrices of a file on disk are converted ahead, one per thread,
+// while the caller works on the matrix before: as many as fit in 16 MiB,
+// their words in 8 MiB. What the caller sees is the same either way.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "engine_types.hpp"
 #include "input_file.hpp"
+#include "lookahead_conversion.hpp"
 #include "reader_settings.hpp"
 #include "region_conversion.hpp"
 #include "word_reader.hpp"
@@ -45,6 +52,10 @@ public:
     // Reads the first word of the file as n.
     [[nodiscard]] LeafCountResult read_leaf_count();
 
+    // At most this many matrices will be asked for: none after them is
+    // converted ahead.
+    void set_matrix_limit(std::int64_t matrices) noexcept { matrix_limit_ = matrices; }
+
     // Reads n*n entries into rows and columns 1..n; the diagonal's words are
     // read and stored as 0, and so is entry [0][0]. After a failure the
     // matrix is only partly read and not to be used.
@@ -54,12 +65,23 @@ public:
     [[nodiscard]] bool input_ended();
 
 private:
+    [[nodiscard]] MatrixReadResult read_in_place(DistanceMatrix& matrix);
+    [[nodiscard]] MatrixReadResult take_converted(DistanceMatrix& matrix);
+    void start_lookahead(std::int32_t n);
+    void schedule_ahead();
     [[nodiscard]] std::string_view about_as_many(std::string_view words, std::int64_t entries) const;
 
+    bool regular_file_; // before words_, which takes the file
     WordReader words_;
     RegionConverter converter_;
+    std::size_t threads_;
+    std::optional<std::int64_t> matrix_limit_;
+    std::int64_t matrices_started_ = 0; // read in place or scheduled ahead
     std::int64_t converted_bytes_ = 0; // of the words converted so far, with the space between them
     std::int64_t converted_entries_ = 0;
+    std::size_t lookahead_capacity_ = 0; // bytes of words to hold for the matrices ahead
+    std::size_t entries_per_matrix_ = 0;
+    std::optional<LookaheadConverter> lookahead_; // last: stopped before the words it reads go
 };
 
 } // namespace rf

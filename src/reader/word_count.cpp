@@ -1,6 +1,7 @@
 #include "word_count.hpp"
 
 #include <algorithm>
+#include <bit>
 
 #include "white_space.hpp"
 
@@ -49,9 +50,72 @@ std::size_t count_lanes(const char*& p, const char* last, bool& after_space) noe
     after_space = (_mm_movemask_epi8(previous) & 0x8000) != 0;
     return words;
 }
+
+// The bits set in a 16-bit mask, without a library call where the processor
+// has no population count instruction.
+unsigned bits_set(unsigned mask) noexcept {
+    mask = mask - ((mask >> 1U) & 0x5555U);
+    mask = (mask & 0x3333U) + ((mask >> 2U) & 0x3333U);
+    mask = (mask + (mask >> 4U)) & 0x0F0FU;
+    return (mask + (mask >> 8U)) & 0x1FU;
+}
+
+// One bit per byte of the sixteen at p that starts a word, given whether
+// the byte before p is white space; `after_space` is left telling it for
+// the next sixteen.
+unsigned word_starts(const char* p, bool& after_space) noexcept {
+    const auto space = static_cast<unsigned>(_mm_movemask_epi8(space_mask(p)));
+    const unsigned follows_space = (space << 1U) | (after_space ? 1U : 0U);
+    after_space = (space & 0x8000U) != 0;
+    return ~space & follows_space & 0xFFFFU;
+}
 #endif
 
 } // namespace
+
+const char* find_word(const char* first, const char* last, std::size_t index) noexcept {
+    bool after_space = true;
+    const char* p = first;
+#if defined(__SSE2__)
+    // Whole blocks are counted at the counting speed; the block that holds
+    // the word is then searched sixteen bytes at a time.
+    constexpr std::ptrdiff_t BLOCK = 1024;
+    while (last - p >= BLOCK) {
+        const char* block = p;
+        const bool before_block = after_space;
+        const std::size_t words = count_lanes(p, block + BLOCK, after_space);
+        if (index < words) {
+            p = block;
+            after_space = before_block;
+            break;
+        }
+        index -= words;
+    }
+    constexpr std::ptrdiff_t LANE = 16;
+    for (; last - p >= LANE; p += LANE) {
+        unsigned starts = word_starts(p, after_space);
+        const std::size_t found = bits_set(starts);
+        if (index < found) {
+            for (; index != 0; --index) {
+                starts &= starts - 1; // drop the lowest start
+            }
+            return p + std::countr_zero(starts);
+        }
+        index -= found;
+    }
+#endif
+    for (; p != last; ++p) {
+        const bool space = is_space(*p);
+        if (!space && after_space) {
+            if (index == 0) {
+                return p;
+            }
+            --index;
+        }
+        after_space = space;
+    }
+    return last;
+}
 
 std::size_t count_words(const char* first, const char* last) noexcept {
     std::size_t words = 0;

@@ -30,6 +30,26 @@ bool WordReader::refill() {
     return !exhausted_;
 }
 
+std::string_view WordReader::buffered_words() const noexcept {
+    std::size_t stop = end_;
+    if (!exhausted_) { // the last word may go on in what is still to come
+        while (stop != begin_ && !is_space(buffer_[stop - 1])) {
+            --stop;
+        }
+    }
+    return {buffer_.data() + begin_, stop - begin_};
+}
+
+bool WordReader::read_ahead(std::size_t capacity) {
+    if (buffer_.size() < capacity) {
+        buffer_.resize(capacity);
+    }
+    if (end_ - begin_ == buffer_.size()) {
+        return !exhausted_; // no room: what is here is enough
+    }
+    return refill();
+}
+
 bool WordReader::skip_space() {
     for (;;) {
         while (begin_ != end_ && is_space(buffer_[begin_])) {

@@ -30,6 +30,16 @@ public:
     [[nodiscard]] std::string_view complete_words();
     void consume(std::size_t bytes) noexcept { begin_ += bytes; }
 
+    // The complete words read so far, as complete_words() gives them but
+    // without reading more: empty when there are none.
+    [[nodiscard]] std::string_view buffered_words() const noexcept;
+
+    // Reads what fits into the room after the unread bytes, once, in a
+    // buffer grown to hold at least `capacity` bytes; nothing when the
+    // unread bytes fill it. Views handed out before are no longer valid.
+    // False at the end of the input.
+    bool read_ahead(std::size_t capacity);
+
 private:
     bool skip_space();
     bool refill();

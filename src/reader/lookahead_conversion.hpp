@@ -1,0 +1,73 @@
+// Small matrices converted ahead of the caller: while the caller works on
+// one matrix (rebuilds and compares its tree), the next matrices whose words
+// have all been read are converted side by side, one per thread, each into
+// a matrix of its own. The caller takes them in file order; each keeps the
+// outcome a single thread would have given it, so the first bad word in
+// file order is the one the caller meets first. The words scheduled must
+// stay where they are until every scheduled matrix has been converted.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "engine_types.hpp"
+#include "entry_conversion.hpp"
+
+namespace rf {
+
+class LookaheadConverter {
+public:
+    // Matrices of n leaves, up to `slots` of them ahead of the caller, by the
+    // caller and `workers` threads. Throws std::bad_alloc or
+    // std::system_error when the matrices or the threads cannot be had.
+    LookaheadConverter(std::int32_t leaf_count, std::size_t slots, std::size_t workers);
+    LookaheadConverter(const LookaheadConverter&) = delete;
+    LookaheadConverter& operator=(const LookaheadConverter&) = delete;
+    ~LookaheadConverter(); // the workers stop after the matrix at hand and are joined
+
+    [[nodiscard]] bool has_matrices() const; // scheduled and not yet taken
+    [[nodiscard]] bool all_converted() const; // so that their words are no longer read
+    [[nodiscard]] std::size_t free_slots() const;
+
+    // The next matrix: its n * n words, each ending at white space or at the
+    // end. Needs a free slot.
+    void schedule(std::string_view words);
+
+    // Waits for the oldest matrix scheduled, converting the ones waiting
+    // meanwhile, and swaps it into `matrix` (of n leaves), whose storage
+    // serves a later one. Its outcome: a bad word stops it where one thread
+    // would have stopped. Needs has_matrices().
+    [[nodiscard]] PieceOutcome take(DistanceMatrix& matrix);
+
+private:
+    enum class State { waiting, converting, converted };
+    struct Job {
+        std::string_view words;
+        std::size_t slot;
+        State state = State::waiting;
+        PieceOutcome outcome{};
+    };
+
+    void serve();
+    // Converts the oldest waiting job, if there is one; the lock is held
+    // before and after, not while converting.
+    bool convert_one(std::unique_lock<std::mutex>& lock);
+
+    std::int64_t entries_;
+    std::vector<DistanceMatrix> slots_;
+    std::vector<std::size_t> free_slots_;
+    mutable std::mutex mutex_;
+    std::condition_variable job_waiting_;
+    std::condition_variable job_converted_;
+    std::deque<Job> jobs_; // oldest first; references stay valid as jobs come and go
+    bool stopping_ = false;
+    std::vector<std::jthread> workers_; // last: joined before the rest goes
+};
+
+} // namespace rf
