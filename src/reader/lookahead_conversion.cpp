@@ -31,9 +31,10 @@ bool LookaheadConverter::has_matrices() const {
     return !jobs_.empty();
 }
 
-bool LookaheadConverter::all_converted() const {
-    const std::lock_guard lock(mutex_);
-    return std::all_of(jobs_.begin(), jobs_.end(), [](const Job& job) { return job.state == State::converted; });
+bool LookaheadConverter::converted_first(std::uint64_t count) const {
+    const std::lock_guard lock(mutex_); // jobs taken were converted
+    return std::all_of(jobs_.begin(), jobs_.end(),
+                       [count](const Job& job) { return job.number >= count || job.state == State::converted; });
 }
 
 std::size_t LookaheadConverter::free_slots() const {
@@ -44,7 +45,7 @@ std::size_t LookaheadConverter::free_slots() const {
 void LookaheadConverter::schedule(std::string_view words) {
     {
         const std::lock_guard lock(mutex_);
-        jobs_.push_back({words, free_slots_.back()});
+        jobs_.push_back({scheduled_++, words, free_slots_.back()});
         free_slots_.pop_back();
     }
     job_waiting_.notify_one();

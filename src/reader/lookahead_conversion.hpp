@@ -32,8 +32,11 @@ public:
     ~LookaheadConverter(); // the workers stop after the matrix at hand and are joined
 
     [[nodiscard]] bool has_matrices() const; // scheduled and not yet taken
-    [[nodiscard]] bool all_converted() const; // so that their words are no longer read
     [[nodiscard]] std::size_t free_slots() const;
+    [[nodiscard]] std::uint64_t scheduled() const noexcept { return scheduled_; } // ever
+    // True when the first `count` matrices ever scheduled are converted, so
+    // that their words are no longer read.
+    [[nodiscard]] bool converted_first(std::uint64_t count) const;
 
     // The next matrix: its n * n words, each ending at white space or at the
     // end. Needs a free slot.
@@ -48,6 +51,7 @@ public:
 private:
     enum class State { waiting, converting, converted };
     struct Job {
+        std::uint64_t number; // from 0, in the order scheduled
         std::string_view words;
         std::size_t slot;
         State state = State::waiting;
@@ -66,6 +70,7 @@ private:
     std::condition_variable job_waiting_;
     std::condition_variable job_converted_;
     std::deque<Job> jobs_; // oldest first; references stay valid as jobs come and go
+    std::uint64_t scheduled_ = 0; // the caller's alone
     bool stopping_ = false;
     std::vector<std::jthread> workers_; // last: joined before the rest goes
 };

@@ -90,30 +90,43 @@ void MatrixFile::start_lookahead(std::int32_t n) {
 }
 
 // Schedules the matrices whose words have all been read, as many as there
-// are free slots. Reading more moves the words in the buffer: only when no
-// matrix is being converted from them. A matrix's words, once scheduled,
-// are consumed: they stay where they are until the next read.
+// are free slots, reading more when it needs to. Reading moves none of the
+// words already read, but a change of buffers overwrites the one before:
+// only once the matrices scheduled from its words are converted. A
+// matrix's words, once scheduled, are consumed: they stay where they are.
 void MatrixFile::schedule_ahead() {
-    if (lookahead_->all_converted()) {
-        words_.read_ahead(lookahead_capacity_);
-    }
-    const std::string_view words = words_.buffered_words();
-    const char* p = words.data();
-    const char* const end = words.data() + words.size();
-    for (std::size_t free = lookahead_->free_slots(); free != 0; --free) {
-        if (matrix_limit_ && matrices_started_ == *matrix_limit_) {
-            break;
+    for (bool read_more = false;; read_more = true) {
+        if (read_more) {
+            if (!words_.has_room() && !lookahead_->converted_first(scheduled_before_change_)) {
+                return;
+            }
+            const std::uint64_t changes = words_.buffer_changes();
+            if (!words_.read_ahead(lookahead_capacity_)) {
+                return;
+            }
+            if (words_.buffer_changes() != changes) {
+                scheduled_before_change_ = lookahead_->scheduled();
+            }
         }
-        const char* last = find_word(p, end, entries_per_matrix_ - 1);
-        if (last == end) {
-            break; // not all its words are here yet
+        const std::string_view words = words_.buffered_words();
+        const char* p = words.data();
+        const char* const end = words.data() + words.size();
+        std::size_t free = lookahead_->free_slots();
+        for (; free != 0 && !(matrix_limit_ && matrices_started_ == *matrix_limit_); --free) {
+            const char* last = find_word(p, end, entries_per_matrix_ - 1);
+            if (last == end) {
+                break; // not all its words are here yet
+            }
+            const char* next = find_word(last, end, 1);
+            lookahead_->schedule({p, static_cast<std::size_t>(next - p)});
+            ++matrices_started_;
+            p = next;
         }
-        const char* next = find_word(last, end, 1);
-        lookahead_->schedule({p, static_cast<std::size_t>(next - p)});
-        ++matrices_started_;
-        p = next;
+        words_.consume(static_cast<std::size_t>(p - words.data()));
+        if (free == 0 || (matrix_limit_ && matrices_started_ == *matrix_limit_)) {
+            return;
+        }
     }
-    words_.consume(static_cast<std::size_t>(p - words.data()));
 }
 
 MatrixReadResult MatrixFile::read_in_place(DistanceMatrix& matrix) {

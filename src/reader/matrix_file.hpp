@@ -81,6 +81,7 @@ private:
     std::int64_t converted_entries_ = 0;
     std::size_t lookahead_capacity_ = 0; // bytes of words to hold for the matrices ahead
     std::size_t entries_per_matrix_ = 0;
+    std::uint64_t scheduled_before_change_ = 0; // matrices scheduled from the buffer before this one
     std::optional<LookaheadConverter> lookahead_; // last: stopped before the words it reads go
 };
 

@@ -1,5 +1,6 @@
 #include "word_reader.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -24,6 +25,10 @@ bool WordReader::refill() {
     if (end_ == buffer_.size()) {
         buffer_.resize(buffer_.size() * 2);
     }
+    return read_into_room();
+}
+
+bool WordReader::read_into_room() {
     const std::size_t got = file_.read_some(buffer_.data() + end_, buffer_.size() - end_);
     end_ += got;
     exhausted_ = got == 0;
@@ -41,13 +46,19 @@ std::string_view WordReader::buffered_words() const noexcept {
 }
 
 bool WordReader::read_ahead(std::size_t capacity) {
-    if (buffer_.size() < capacity) {
-        buffer_.resize(capacity);
+    if (exhausted_) {
+        return false;
     }
-    if (end_ - begin_ == buffer_.size()) {
-        return !exhausted_; // no room: what is here is enough
+    if (end_ == buffer_.size()) {
+        const std::size_t kept = end_ - begin_;
+        spare_.resize(std::max({capacity, spare_.size(), 2 * kept}));
+        std::memcpy(spare_.data(), buffer_.data() + begin_, kept);
+        std::swap(buffer_, spare_);
+        begin_ = 0;
+        end_ = kept;
+        ++buffer_changes_;
     }
-    return refill();
+    return read_into_room();
 }
 
 bool WordReader::skip_space() {

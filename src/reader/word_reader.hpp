@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -34,18 +35,27 @@ public:
     // without reading more: empty when there are none.
     [[nodiscard]] std::string_view buffered_words() const noexcept;
 
-    // Reads what fits into the room after the unread bytes, once, in a
-    // buffer grown to hold at least `capacity` bytes; nothing when the
-    // unread bytes fill it. Views handed out before are no longer valid.
-    // False at the end of the input.
+    // Reads once more, moving none of the bytes read so far, so that views
+    // handed out before stay valid: into the room at the end of the buffer
+    // when there is some; else into a second buffer of at least `capacity`
+    // bytes, the unread bytes copied to its front, which then takes the first
+    // one's place. The first keeps its bytes until the next such change of
+    // buffers (buffer_changes() tells them apart): views into it stay valid
+    // till then. False at the end of the input.
     bool read_ahead(std::size_t capacity);
+    [[nodiscard]] std::uint64_t buffer_changes() const noexcept { return buffer_changes_; }
+    [[nodiscard]] bool has_room() const noexcept { return end_ != buffer_.size(); }
 
 private:
     bool skip_space();
     bool refill();
 
+    bool read_into_room();
+
     InputFile file_;
     std::vector<char> buffer_;
+    std::vector<char> spare_; // the buffer before, while read_ahead() keeps it
+    std::uint64_t buffer_changes_ = 0;
     std::size_t begin_ = 0; // first unread byte
     std::size_t end_ = 0;   // one past the last byte read
     bool exhausted_ = false;
