@@ -4,8 +4,10 @@
 # bytes-only read of the same files, all run alternately. For each size
 # (n leaves, m matrices: 3 unless given as N:M) and tree shape it prints the
 # median wall times, each program's ratio to the floor of the same run,
-# rf_pairs' ratio to rf_compare, the peak resident memory and its limit, and
-# fails if a result differs from the true distances.
+# rf_pairs' ratio to rf_compare, the peak resident memory of each and its
+# limit (rf_compare: one matrix of doubles, 8(n+1)^2 bytes, + 32 MiB;
+# rf_pairs: that + 32 bytes per leaf and tree), and fails if a result
+# differs from the true distances.
 #   bench/run_benchmark.sh [ROUNDS] [N[:M]...]   (default: 5 rounds, 1000 2000 4000 100:2000 300:2000)
 # BASELINE=path/to/another/rf_compare adds that build, run alternately too.
 set -euo pipefail
@@ -53,8 +55,8 @@ check() {
   fi
 }
 
-printf '%-5s %-5s %-11s %5s %7s %6s %6s %5s %6s %5s %7s %5s %9s %9s %6s %6s\n' \
-  n m shape MB floor_s read_s all_s ratio one_s ratio pairs_s ratio pairs/all peak_MiB limit ${baseline:+base_s}
+printf '%-5s %-5s %-11s %5s %7s %6s %6s %5s %6s %5s %7s %5s %9s %8s %6s %9s %6s %6s\n' \
+  n m shape MB floor_s read_s all_s ratio one_s ratio pairs_s ratio pairs/all peak_MiB limit pairs_MiB limit ${baseline:+base_s}
 for size in "${sizes[@]}"; do
   n=${size%%:*}
   m=3
@@ -66,7 +68,7 @@ for size in "${sizes[@]}"; do
     fi
     answers="$file.answers"
     printf '%s %s %s\n' "$file" "$data/result.txt" "$m" >"$answers"
-    floors=() reads=() alls=() ones=() pairs=() bases=() peaks=()
+    floors=() reads=() alls=() ones=() pairs=() bases=() peaks=() pairs_peaks=()
     for _ in $(seq "$rounds"); do
       read -r f _ < <(measure build/bench/parse_floor "$file")
       read -r r _ < <(measure cat "$file")
@@ -76,7 +78,7 @@ for size in "${sizes[@]}"; do
       check "$verdict" "rf_compare on one core"
       read -r p pairs_peak verdict < <(run_pairs "$file" "$file.truth")
       check "$verdict" "rf_pairs"
-      floors+=("$f") reads+=("$r") alls+=("$a") ones+=("$o") pairs+=("$p") peaks+=("$peak" "$one_peak" "$pairs_peak")
+      floors+=("$f") reads+=("$r") alls+=("$a") ones+=("$o") pairs+=("$p") peaks+=("$peak" "$one_peak") pairs_peaks+=("$pairs_peak")
       if [ -n "$baseline" ]; then
         read -r b _ verdict < <(run_program "$answers" "$file.truth" "$baseline")
         check "$verdict" "$baseline"
@@ -87,10 +89,12 @@ for size in "${sizes[@]}"; do
     med() { printf '%s\n' "$@" | median; }
     b=$([ -n "$baseline" ] && med "${bases[@]}" || true)
     peak=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -n 1)
+    pairs_peak=$(printf '%s\n' "${pairs_peaks[@]}" | sort -g | tail -n 1)
     awk -v n="$n" -v m="$m" -v s="$shape" -v mb="$mb" -v f="$(med "${floors[@]}")" -v r="$(med "${reads[@]}")" \
-        -v a="$(med "${alls[@]}")" -v o="$(med "${ones[@]}")" -v p="$(med "${pairs[@]}")" -v k="$peak" -v b="$b" 'BEGIN {
+        -v a="$(med "${alls[@]}")" -v o="$(med "${ones[@]}")" -v p="$(med "${pairs[@]}")" -v k="$peak" -v q="$pairs_peak" -v b="$b" 'BEGIN {
       limit = (8 * (n + 1) * (n + 1) + 32 * 1048576) / 1048576
-      printf "%-5d %-5d %-11s %5d %7.2f %6.2f %6.2f %5.2f %6.2f %5.2f %7.2f %5.2f %9.2f %9.0f %6.0f", n, m, s, mb, f, r, a, a / f, o, o / f, p, p / f, p / a, k / 1024, limit
+      pairs_limit = limit + 32 * m * n / 1048576
+      printf "%-5d %-5d %-11s %5d %7.2f %6.2f %6.2f %5.2f %6.2f %5.2f %7.2f %5.2f %9.2f %8.0f %6.0f %9.0f %6.0f", n, m, s, mb, f, r, a, a / f, o, o / f, p, p / f, p / a, k / 1024, limit, q / 1024, pairs_limit
       if (b != "") printf " %6.2f", b
       printf "\n" }'
   done

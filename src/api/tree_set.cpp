@@ -147,7 +147,7 @@ void TreeSet::add_all(std::span<const MatrixView> matrices) {
     }
     if (s.leaf_count == 0) {
         s.leaf_count = detail::leaf_count_of(matrices.front(), s.size);
-        s.catalog.emplace(s.leaf_count);
+        s.catalog.emplace(s.leaf_count, true); // the metric is chosen later
     }
     const std::size_t batch = s.members() * MATRICES_PER_MEMBER;
     std::vector<Outcome> outcomes;

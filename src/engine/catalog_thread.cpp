@@ -2,7 +2,8 @@
 
 namespace rf {
 
-CatalogThread::CatalogThread(std::int32_t leaf_count) : catalog_(leaf_count), thread_([this] { serve(); }) {}
+CatalogThread::CatalogThread(std::int32_t leaf_count, bool keep_lengths)
+    : catalog_(leaf_count, keep_lengths), thread_([this] { serve(); }) {}
 
 CatalogThread::~CatalogThread() { close(); }
 

@@ -20,7 +20,8 @@ namespace rf {
 
 class CatalogThread {
 public:
-    explicit CatalogThread(std::int32_t leaf_count);
+    // `keep_lengths`: as the catalog's.
+    CatalogThread(std::int32_t leaf_count, bool keep_lengths);
     CatalogThread(const CatalogThread&) = delete;
     CatalogThread& operator=(const CatalogThread&) = delete;
     ~CatalogThread(); // what is still waiting is numbered, then the thread is joined

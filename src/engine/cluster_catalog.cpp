@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "cluster_children.hpp"
-
 namespace rf {
 
 namespace {
@@ -18,8 +16,9 @@ std::uint64_t mix(std::uint64_t x) noexcept {
 
 } // namespace
 
-ClusterCatalog::ClusterCatalog(std::int32_t leaf_count)
-    : leaf_keys_(static_cast<std::size_t>(leaf_count) + 1), marks_(static_cast<std::size_t>(leaf_count) + 1, 0) {
+ClusterCatalog::ClusterCatalog(std::int32_t leaf_count, bool keep_lengths)
+    : leaves_per_tree_(static_cast<std::size_t>(leaf_count) - 1), keep_lengths_(keep_lengths),
+      leaf_keys_(static_cast<std::size_t>(leaf_count) + 1), marks_(static_cast<std::size_t>(leaf_count) + 1, 0) {
     for (std::size_t v = 0; v < leaf_keys_.size(); ++v) {
         leaf_keys_[v] = mix(v);
     }
@@ -27,72 +26,92 @@ ClusterCatalog::ClusterCatalog(std::int32_t leaf_count)
 
 // Lists the leaves depth first, so that every cluster's leaves are one span
 // of the list, and notes each cluster's span. Returns the topmost cluster.
-std::int32_t ClusterCatalog::lay_out(const ClusterTree& tree, std::int32_t count, std::vector<std::int32_t>& leaves) {
-    const ClusterChildren children(tree, count);
+std::int32_t ClusterCatalog::lay_out(const ClusterTree& tree, std::int32_t count) {
+    children_.assign(tree, count);
     spans_.assign(static_cast<std::size_t>(count) + 1, Span{0, 0});
-    std::vector<std::int32_t> stack{children.top()}; // ~c: every leaf below c is listed
-    while (!stack.empty()) {
-        const std::int32_t c = stack.back();
-        stack.pop_back();
+    const std::size_t first_leaf = leaves_.size();
+    stack_.assign(1, children_.top()); // ~c: every leaf below c is listed
+    while (!stack_.empty()) {
+        const std::int32_t c = stack_.back();
+        stack_.pop_back();
         if (c < 0) {
             Span& closed = spans_[static_cast<std::size_t>(~c)];
-            closed.size = static_cast<std::int32_t>(leaves.size()) - closed.first;
+            closed.size = static_cast<std::int32_t>(leaves_.size() - first_leaf) - closed.first;
             continue;
         }
         const auto at = static_cast<std::size_t>(c);
-        spans_[at].first = static_cast<std::int32_t>(leaves.size());
+        spans_[at].first = static_cast<std::int32_t>(leaves_.size() - first_leaf);
         if (tree.leaf[at] != 0) {
-            leaves.push_back(tree.leaf[at]);
+            leaves_.push_back(tree.leaf[at]);
         }
-        stack.push_back(~c);
-        const std::span<const std::int32_t> below = children.of(c);
-        stack.insert(stack.end(), below.begin(), below.end());
+        stack_.push_back(~c);
+        const std::span<const std::int32_t> below = children_.of(c);
+        stack_.insert(stack_.end(), below.begin(), below.end());
     }
-    return children.top();
+    return children_.top();
 }
 
 TreeEdges ClusterCatalog::add_tree(const ClusterTree& tree, std::int32_t count) {
-    std::vector<std::int32_t>& leaves = leaves_.emplace_back();
-    leaves.reserve(leaf_keys_.size());
-    const auto top = static_cast<std::size_t>(lay_out(tree, count, leaves));
+    const std::size_t first_leaf = leaves_.size();
+    const auto top = static_cast<std::size_t>(lay_out(tree, count));
     // Prefix sums of the keys along the list: a span's hash in one step.
-    std::vector<std::uint64_t> key_sums(leaves.size() + 1, 0);
-    for (std::size_t i = 0; i < leaves.size(); ++i) {
-        key_sums[i + 1] = key_sums[i] + leaf_keys_[static_cast<std::size_t>(leaves[i])];
+    key_sums_.assign(leaves_per_tree_ + 1, 0);
+    for (std::size_t i = 0; i < leaves_per_tree_; ++i) {
+        key_sums_[i + 1] = key_sums_[i] + leaf_keys_[static_cast<std::size_t>(leaves_[first_leaf + i])];
     }
-    std::vector<std::pair<std::int32_t, double>> inner;
     TreeEdges edges;
-    edges.leaf_lengths.assign(leaf_keys_.size(), 0.0);
+    edges.rebuilt = true;
+    if (keep_lengths_) {
+        edges.leaf_lengths.assign(leaf_keys_.size(), 0.0);
+    }
+    // The inner clusters' hashes first, and their slots asked for from
+    // memory, so that the lookups below do not wait for them one by one.
+    inner_.clear();
     for (std::size_t c = 1; c <= static_cast<std::size_t>(count); ++c) {
-        const Span span = spans_[c];
-        const double length = tree.edge_length[c];
         if (tree.leaf[c] != 0) {
-            edges.leaf_lengths[static_cast<std::size_t>(tree.leaf[c])] = length;
+            if (keep_lengths_) {
+                edges.leaf_lengths[static_cast<std::size_t>(tree.leaf[c])] = tree.edge_length[c];
+            }
         } else if (tree.parent[c] != 0) {
-            const auto first = static_cast<std::size_t>(span.first);
-            inner.emplace_back(number_of(key_sums[first + static_cast<std::size_t>(span.size)] - key_sums[first], span),
-                               length);
+            const auto first = static_cast<std::size_t>(spans_[c].first);
+            const std::uint64_t hash = key_sums_[first + static_cast<std::size_t>(spans_[c].size)] - key_sums_[first];
+            inner_.push_back({hash, static_cast<std::int32_t>(c)});
+            if (!slots_.empty()) {
+                __builtin_prefetch(&slots_[(hash >> 32U) & (slots_.size() - 1)]);
+            }
         }
     }
-    // The topmost cluster's edge is leaf 1's. With two leaves it is also
-    // leaf 2's cluster: the one edge, which the Newick line gives to leaf 1
-    // (1:d,2:0), is counted once.
-    edges.leaf_lengths[1] = tree.edge_length[top];
-    if (tree.leaf[top] != 0) {
-        edges.leaf_lengths[static_cast<std::size_t>(tree.leaf[top])] = 0.0;
+    numbered_.clear();
+    for (const Inner& cluster : inner_) {
+        const auto c = static_cast<std::size_t>(cluster.cluster);
+        numbered_.emplace_back(number_of(cluster.hash, spans_[c]), tree.edge_length[c]);
     }
-    std::sort(inner.begin(), inner.end());
-    for (const auto& [number, length] : inner) {
+    ++trees_;
+    std::sort(numbered_.begin(), numbered_.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; }); // numbers are distinct
+    edges.inner_clusters.reserve(numbered_.size());
+    for (const auto& [number, length] : numbered_) {
         edges.inner_clusters.push_back(number);
-        edges.inner_lengths.push_back(length);
+        if (keep_lengths_) {
+            edges.inner_lengths.push_back(length);
+        }
+    }
+    if (keep_lengths_) {
+        // The topmost cluster's edge is leaf 1's. With two leaves it is also
+        // leaf 2's cluster: the one edge, which the Newick line gives to
+        // leaf 1 (1:d,2:0), is counted once.
+        edges.leaf_lengths[1] = tree.edge_length[top];
+        if (tree.leaf[top] != 0) {
+            edges.leaf_lengths[static_cast<std::size_t>(tree.leaf[top])] = 0.0;
+        }
     }
     return edges;
 }
 
-ClusterCatalog::Slot& ClusterCatalog::slot_of(std::uint64_t hash) noexcept {
+ClusterCatalog::Slot& ClusterCatalog::slot_of(std::uint32_t fingerprint) noexcept {
     const std::size_t mask = slots_.size() - 1;
-    std::size_t at = static_cast<std::size_t>(hash) & mask; // the keys are well mixed already
-    while (slots_[at].known >= 0 && slots_[at].hash != hash) {
+    std::size_t at = fingerprint & mask; // the keys are well mixed already
+    while (slots_[at].known >= 0 && slots_[at].fingerprint != fingerprint) {
         at = (at + 1) & mask;
     }
     return slots_[at];
@@ -103,19 +122,20 @@ void ClusterCatalog::grow_slots() {
     old.swap(slots_);
     for (const Slot& slot : old) {
         if (slot.known >= 0) {
-            slot_of(slot.hash) = slot;
+            slot_of(slot.fingerprint) = slot;
         }
     }
 }
 
 std::int32_t ClusterCatalog::number_of(std::uint64_t hash, Span span) {
-    if (2 * (used_slots_ + 1) > slots_.size()) {
+    if (4 * (used_slots_ + 1) > 3 * slots_.size()) {
         grow_slots();
     }
-    Slot& slot = slot_of(hash);
+    const auto fingerprint = static_cast<std::uint32_t>(hash >> 32U);
+    Slot& slot = slot_of(fingerprint);
     const std::int32_t number = size();
     if (slot.known < 0) {
-        slot = {hash, number};
+        slot = {fingerprint, number};
         ++used_slots_;
     } else {
         std::int32_t k = slot.known;
@@ -127,9 +147,9 @@ std::int32_t ClusterCatalog::number_of(std::uint64_t hash, Span span) {
                 break;
             }
         }
-        known_[static_cast<std::size_t>(k)].next = number; // a different cluster with the same hash
+        known_[static_cast<std::size_t>(k)].next = number; // a different cluster with the same fingerprint
     }
-    known_.push_back({static_cast<std::int32_t>(leaves_.size()) - 1, span.first, span.size});
+    known_.push_back({trees_, span.first, span.size});
     return number;
 }
 
@@ -137,17 +157,25 @@ bool ClusterCatalog::same_leaves(const Known& known, Span span) {
     if (known.size != span.size) {
         return false;
     }
+    const std::int32_t* theirs = leaves_.data() + static_cast<std::size_t>(known.tree) * leaves_per_tree_ + known.first;
+    const std::int32_t* ours = leaves_.data() + static_cast<std::size_t>(trees_) * leaves_per_tree_ + span.first;
+    if (span.size <= 3) { // small clusters, the most shared, leaf against leaf
+        for (std::int32_t i = 0; i < span.size; ++i) {
+            if (std::find(theirs, theirs + span.size, ours[i]) == theirs + span.size) {
+                return false;
+            }
+        }
+        return true;
+    }
     if (++mark_ == 0) { // the marks wrapped: start them afresh
         std::fill(marks_.begin(), marks_.end(), 0);
         mark_ = 1;
     }
-    const std::vector<std::int32_t>& theirs = leaves_[static_cast<std::size_t>(known.tree)];
     for (std::int32_t i = 0; i < known.size; ++i) {
-        marks_[static_cast<std::size_t>(theirs[static_cast<std::size_t>(known.first + i)])] = mark_;
+        marks_[static_cast<std::size_t>(theirs[i])] = mark_;
     }
-    const std::vector<std::int32_t>& ours = leaves_.back();
     for (std::int32_t i = 0; i < span.size; ++i) {
-        if (marks_[static_cast<std::size_t>(ours[static_cast<std::size_t>(span.first + i)])] != mark_) {
+        if (marks_[static_cast<std::size_t>(ours[i])] != mark_) {
             return false;
         }
     }

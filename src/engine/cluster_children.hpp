@@ -13,7 +13,11 @@ namespace rf {
 class ClusterChildren {
 public:
     // Of clusters 1..count of the tree.
-    ClusterChildren(const ClusterTree& tree, std::int32_t count);
+    ClusterChildren(const ClusterTree& tree, std::int32_t count) { assign(tree, count); }
+    ClusterChildren() = default;
+
+    // Now of clusters 1..count of this tree, in the storage of the one before.
+    void assign(const ClusterTree& tree, std::int32_t count);
 
     // The clusters just below cluster c, in the order they were made; c = 0
     // gives the topmost cluster alone.
@@ -26,6 +30,7 @@ public:
 private:
     std::vector<std::size_t> first_; // cluster c's children are clusters_[first_[c]..first_[c + 1])
     std::vector<std::int32_t> clusters_;
+    std::vector<std::size_t> next_; // where each cluster's next child goes, while assigning
 };
 
 } // namespace rf

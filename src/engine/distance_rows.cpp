@@ -15,7 +15,7 @@ DistanceRows::DistanceRows(const NumberedTrees& numbered, Metric metric, bool no
 
 void DistanceRows::row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
     const std::size_t m = trees_.size();
-    if (!trees_[t].rebuilt()) {
+    if (!trees_[t].rebuilt) {
         distances.assign(m, std::numeric_limits<double>::quiet_NaN());
         return;
     }
@@ -25,7 +25,7 @@ void DistanceRows::row(std::size_t t, Scratch& scratch, std::vector<double>& dis
         robinson_foulds_row(t, scratch, distances);
     }
     for (std::size_t j = 0; j < m; ++j) {
-        if (!trees_[j].rebuilt()) {
+        if (!trees_[j].rebuilt) {
             distances[j] = std::numeric_limits<double>::quiet_NaN();
         }
     }

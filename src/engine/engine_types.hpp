@@ -110,16 +110,16 @@ struct ClusterTree {
 
 // One rebuilt tree as the comparison of many trees sees it: the catalog
 // numbers of its inner clusters (those of inner edges), in increasing
-// order, with each one's edge length beside it; and the length of every
-// leaf's own edge, indexed by leaf 1..n (index 0 unused), leaf 1's being the
-// edge from leaf 1 to the rest of the tree. Every edge of the unrooted tree
-// is one of them. All empty for a matrix that was not rebuilt.
+// order; and, when lengths are kept, each one's edge length beside it and
+// the length of every leaf's own edge, indexed by leaf 1..n (index 0
+// unused), leaf 1's being the edge from leaf 1 to the rest of the tree.
+// Every edge of the unrooted tree is one of them. All empty for a matrix
+// that was not rebuilt.
 struct TreeEdges {
     std::vector<std::int32_t> inner_clusters;
     std::vector<double> inner_lengths;
     std::vector<double> leaf_lengths;
-
-    [[nodiscard]] bool rebuilt() const noexcept { return !leaf_lengths.empty(); }
+    bool rebuilt = false;
 };
 
 // The trees of many matrices, in the order of the matrices, numbered by

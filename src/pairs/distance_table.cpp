@@ -1,9 +1,12 @@
 #include "distance_table.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,7 +20,7 @@ namespace {
 
 // Rows formatted by each member of the team per round, before they are
 // written in order.
-constexpr std::size_t ROWS_PER_MEMBER = 8;
+constexpr std::size_t ROWS_PER_MEMBER = 32;
 
 // One line of the table, in storage sized for the longest line: no growth
 // and no checks per cell.
@@ -35,6 +38,11 @@ public:
         finish(std::to_chars(end(), end() + CELL_WIDTH, value, std::chars_format::fixed, 6).ptr);
     }
     void put_short_decimal(double value) noexcept { finish(write_short_decimal(end(), value)); }
+    // A cell of up to eight characters, copied whole: every cell has room.
+    void put_cell(const std::array<char, 8>& text, std::size_t length) noexcept {
+        std::memcpy(end(), text.data(), text.size());
+        size_ += length;
+    }
     [[nodiscard]] bool write_to(std::FILE* out) const {
         return std::fwrite(chars_.data(), 1, size_, out) == size_;
     }
@@ -61,22 +69,39 @@ struct RowScratch {
 class TableRows {
 public:
     TableRows(const NumberedTrees& numbered, TableLayout layout)
-        : rows_(numbered, layout.metric, layout.normalised), layout_(layout) {}
+        : rows_(numbered, layout.metric, layout.normalised), layout_(layout) {
+        // A Robinson-Foulds count is at most every inner cluster of two
+        // trees: its text, tab first, is looked up rather than made.
+        std::size_t largest = 0;
+        for (const TreeEdges& tree : numbered.trees) {
+            largest = std::max(largest, 2 * tree.inner_clusters.size());
+        }
+        if (layout.metric == Metric::rf && !layout.normalised && largest < 1'000'000) {
+            for (std::size_t count = 0; count <= largest; ++count) {
+                CountText& text = count_texts_.emplace_back();
+                text.chars[0] = '\t';
+                text.length = static_cast<std::size_t>(std::to_chars(&text.chars[1], text.chars.end(), count).ptr - text.chars.data());
+            }
+        }
+    }
 
     void format(std::size_t i, RowScratch& scratch, Line& line) const {
         rows_.row(i, scratch.sums, scratch.distances);
         line.clear();
         line.put_integer(static_cast<std::int64_t>(i) + 1);
         for (const double distance : scratch.distances) {
-            line.put("\t");
             if (std::isnan(distance)) {
-                line.put("NA");
-            } else if (layout_.metric != Metric::rf) {
-                line.put_short_decimal(distance);
-            } else if (layout_.normalised) {
-                line.put_six_decimals(distance);
+                line.put("\tNA");
+            } else if (!count_texts_.empty()) {
+                const CountText& text = count_texts_[static_cast<std::size_t>(distance)];
+                line.put_cell(text.chars, text.length);
             } else {
-                line.put_integer(static_cast<std::int64_t>(distance));
+                line.put("\t");
+                if (layout_.metric != Metric::rf) {
+                    line.put_short_decimal(distance);
+                } else {
+                    line.put_six_decimals(distance);
+                }
             }
         }
         line.put("\n");
@@ -85,6 +110,11 @@ public:
 private:
     DistanceRows rows_;
     TableLayout layout_;
+    struct CountText {
+        std::array<char, 8> chars{};
+        std::size_t length = 0;
+    };
+    std::vector<CountText> count_texts_;
 };
 
 } // namespace

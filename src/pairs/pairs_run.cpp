@@ -31,7 +31,7 @@ void report(std::FILE* err, const std::string& text) {
 
 // Storage for the tree being rebuilt; only the catalog keeps anything of it.
 struct TreeStorage {
-    explicit TreeStorage(std::int32_t n) : matrix(n), table(n), list(n), catalog(n) {}
+    TreeStorage(std::int32_t n, bool keep_lengths) : matrix(n), table(n), list(n), catalog(n, keep_lengths) {}
     DistanceMatrix matrix;
     ClusterTable table;
     ClusterList list;
@@ -162,7 +162,7 @@ int run_rf_pairs(const PairsOptions& options, std::FILE* out, std::FILE* err, co
     std::unique_ptr<TreeStorage> storage;
     try {
         if (leaves.status == LeafCountStatus::ok) {
-            storage = std::make_unique<TreeStorage>(leaves.leaf_count);
+            storage = std::make_unique<TreeStorage>(leaves.leaf_count, options.metric != Metric::rf);
         }
     } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
     }

@@ -12,9 +12,10 @@ namespace rf {
 
 namespace {
 
-// What the matrices converted ahead may take: matrices, and their words.
+// What the matrices converted ahead may take: matrices, and their words in
+// each of the two buffers read into.
 constexpr std::size_t AHEAD_MATRIX_BYTES = std::size_t{16} << 20;
-constexpr std::size_t AHEAD_WORD_BYTES = std::size_t{8} << 20;
+constexpr std::size_t AHEAD_WORD_BYTES = std::size_t{4} << 20;
 // Matrices ahead per thread: enough that no thread waits for the next.
 constexpr std::size_t AHEAD_PER_THREAD = 4;
 

@@ -6,7 +6,8 @@
 // A large matrix is converted by all the threads together, each a piece of
 // it. Small matrices of a file on disk are converted ahead, one per thread,
 // while the caller works on the matrix before: as many as fit in 16 MiB,
-// their words in 8 MiB. What the caller sees is the same either way.
+// their words in two buffers of 4 MiB. What the caller sees is the same
+// either way.
 #pragma once
 
 #include <cstdint>
