@@ -5,10 +5,14 @@
 // once, bad words) and white space of every kind, from any entry on and up
 // to any limit. Values, counts, where it stopped and whether on a bad word
 // must agree, bit for bit.
+//
+// The long run (about 10^8 words) is opt-in:
+//   build/tests/reader_tests --gtest_also_run_disabled_tests --gtest_filter='*LongRun*' 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <bit>
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -74,12 +78,14 @@ Expected word_by_word(const std::string& text, std::int64_t wanted) {
     return expected;
 }
 
-TEST(EntryConversion, AgreesWithOneWordAtATime) {
-    std::mt19937_64 rng(20261207);
+// Returns the number of words compared.
+std::int64_t compare_on_random_texts(int trials, std::uint64_t seed) {
+    std::mt19937_64 rng(seed);
+    std::int64_t compared = 0;
     const std::string spaces = " \n\t\r\v\f";
     constexpr std::int32_t N = 40;
     DistanceMatrix matrix(N);
-    for (int trial = 0; trial < 3000; ++trial) {
+    for (int trial = 0; trial < trials; ++trial) {
         std::string text;
         const bool clean = trial % 3 != 0; // no bad words: the whole text is converted
         const std::size_t words = 1 + rng() % 300;
@@ -103,17 +109,29 @@ TEST(EntryConversion, AgreesWithOneWordAtATime) {
         const Expected expected = word_by_word(text, limit - index);
         const PieceOutcome outcome = convert_entries(text.data(), text.data() + text.size(), matrix, index, limit);
         SCOPED_TRACE("trial " + std::to_string(trial));
-        ASSERT_EQ(outcome.entries, static_cast<std::int64_t>(expected.values.size()));
-        ASSERT_EQ(outcome.bad, expected.bad);
-        ASSERT_EQ(static_cast<std::size_t>(outcome.stop - text.data()), expected.stop);
-        for (std::size_t k = 0; k < expected.values.size(); ++k) {
+        EXPECT_EQ(outcome.entries, static_cast<std::int64_t>(expected.values.size()));
+        EXPECT_EQ(outcome.bad, expected.bad);
+        EXPECT_EQ(static_cast<std::size_t>(outcome.stop - text.data()), expected.stop);
+        for (std::size_t k = 0; k < expected.values.size() && !::testing::Test::HasFailure(); ++k) {
             const auto entry = static_cast<std::int64_t>(k) + index;
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(matrix.at(static_cast<std::int32_t>(entry / N + 1),
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(matrix.at(static_cast<std::int32_t>(entry / N + 1),
                                                              static_cast<std::int32_t>(entry % N + 1))),
                       std::bit_cast<std::uint64_t>(expected.values[k]))
                 << "entry " << entry;
         }
+        if (::testing::Test::HasFailure()) {
+            break;
+        }
+        compared += static_cast<std::int64_t>(expected.values.size());
     }
+    return compared;
+}
+
+TEST(EntryConversion, AgreesWithOneWordAtATime) { compare_on_random_texts(3000, 20261207); }
+
+TEST(EntryConversion, DISABLED_LongRun) {
+    const std::int64_t words = compare_on_random_texts(1'600'000, 1207);
+    std::printf("%lld words converted as one at a time converts them\n", static_cast<long long>(words));
 }
 
 } // namespace
