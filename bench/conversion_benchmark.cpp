@@ -1,6 +1,7 @@
 // Converting matrix words into a matrix, one thread: the reader's
-// convert_entries and std::from_chars on the same text (six decimals, as
-// tools write path lengths), words per second.
+// convert_entries (with what this processor has, and portably) and
+// std::from_chars on the same text (six decimals, as tools write path
+// lengths), words per second.
 #include <benchmark/benchmark.h>
 
 #include <charconv>
@@ -30,18 +31,19 @@ const std::string& matrix_text() {
     return text;
 }
 
+template <auto Convert>
 void convert_entries_words(benchmark::State& state) {
     const std::string& text = matrix_text();
     rf::DistanceMatrix matrix(LEAVES);
     for (auto _ : state) {
-        const rf::PieceOutcome outcome =
-            rf::convert_entries(text.data(), text.data() + text.size(), matrix, 0, std::int64_t{LEAVES} * LEAVES);
+        const rf::PieceOutcome outcome = Convert(text.data(), text.data() + text.size(), matrix, 0, std::int64_t{LEAVES} * LEAVES);
         benchmark::DoNotOptimize(outcome);
     }
     state.SetItemsProcessed(state.iterations() * LEAVES * LEAVES);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }
-BENCHMARK(convert_entries_words);
+BENCHMARK(convert_entries_words<rf::convert_entries>)->Name("convert_entries");
+BENCHMARK(convert_entries_words<rf::convert_entries_portably>)->Name("convert_entries_portably");
 
 void from_chars_words(benchmark::State& state) {
     const std::string& text = matrix_text();

@@ -21,4 +21,9 @@ struct PieceOutcome {
 [[nodiscard]] PieceOutcome convert_entries(const char* first, const char* last, DistanceMatrix& matrix,
                                            std::int64_t index, std::int64_t limit) noexcept;
 
+// The same, with the instructions every processor of the platform has,
+// whatever this one has beyond them: how the tests reach both ways.
+[[nodiscard]] PieceOutcome convert_entries_portably(const char* first, const char* last, DistanceMatrix& matrix,
+                                                    std::int64_t index, std::int64_t limit) noexcept;
+
 } // namespace rf
