@@ -6,7 +6,7 @@
 # median wall times, each program's ratio to the floor of the same run,
 # rf_pairs' ratio to rf_compare, the peak resident memory of each and its
 # limit (rf_compare: one matrix of doubles, 8(n+1)^2 bytes, + 32 MiB;
-# rf_pairs: that + 32 bytes per leaf and tree), and fails if a result
+# rf_pairs: that + 48 bytes per leaf and tree), and fails if a result
 # differs from the true distances.
 #   bench/run_benchmark.sh [ROUNDS] [N[:M]...]   (default: 5 rounds, 1000 2000 4000 100:2000 300:2000)
 # BASELINE=path/to/another/rf_compare adds that build, run alternately too.
@@ -93,7 +93,7 @@ for size in "${sizes[@]}"; do
     awk -v n="$n" -v m="$m" -v s="$shape" -v mb="$mb" -v f="$(med "${floors[@]}")" -v r="$(med "${reads[@]}")" \
         -v a="$(med "${alls[@]}")" -v o="$(med "${ones[@]}")" -v p="$(med "${pairs[@]}")" -v k="$peak" -v q="$pairs_peak" -v b="$b" 'BEGIN {
       limit = (8 * (n + 1) * (n + 1) + 32 * 1048576) / 1048576
-      pairs_limit = limit + 32 * m * n / 1048576
+      pairs_limit = limit + 48 * m * n / 1048576
       printf "%-5d %-5d %-11s %5d %7.2f %6.2f %6.2f %5.2f %6.2f %5.2f %7.2f %5.2f %9.2f %8.0f %6.0f %9.0f %6.0f", n, m, s, mb, f, r, a, a / f, o, o / f, p, p / f, p / a, k / 1024, limit, q / 1024, pairs_limit
       if (b != "") printf " %6.2f", b
       printf "\n" }'

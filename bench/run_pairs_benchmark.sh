@@ -6,7 +6,7 @@
 # rf_pairs to rf_compare and of kf to rf, the share of each run that the
 # all-pairs table takes (the median over rounds of that run less rf_pairs
 # --first, which reads and rebuilds the same), and rf_pairs' highest peak
-# memory against one matrix + 32 MiB + 16 bytes per leaf and tree. Fails if
+# memory against one matrix + 32 MiB + 48 bytes per leaf and tree. Fails if
 # row 1 or rf_compare's result file differs from the true distances.
 #   bench/run_pairs_benchmark.sh [ROUNDS] [M:N ...]   (default: 5 rounds, 1000:100 100:2000)
 set -euo pipefail
@@ -60,7 +60,7 @@ for set in "${sets[@]}"; do
       -v t="$(med "${tables[@]}")" -v w="$(med "${wrfs[@]}")" -v wt="$(med "${wrf_tables[@]}")" \
       -v k="$(med "${kfs[@]}")" -v kt="$(med "${kf_tables[@]}")" -v kr="$(med "${kf_ratios[@]}")" \
       -v f="$(med "${firsts[@]}")" -v peak="$peak" 'BEGIN {
-      limit = (8 * (n + 1) * (n + 1) + 32 * 1048576 + 16 * m * n) / 1048576
+      limit = (8 * (n + 1) * (n + 1) + 32 * 1048576 + 48 * m * n) / 1048576
       printf "%-5d %-5d %-11s %5d %9.3f %7.3f %5.2f %5.0f%% %6.3f %5.0f%% %6.3f %5.0f%% %5.2f %6.3f %8.0f %5.0f\n",
         m, n, s, mb, c, p, p / c, 100 * t, w, 100 * wt, k, 100 * kt, kr, f, peak / 1024, limit }'
   done
