@@ -87,14 +87,11 @@ Window window_at(const char* p) noexcept {
     Window window{0, 0, 0};
     for (int lane = 0; lane < 4; ++lane) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * lane));
-        const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
-        const __m128i from_tab = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
-        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(from_tab, _mm_set1_epi8('\r' - '\t')), from_tab);
         const __m128i from_zero = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
         const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(from_zero, _mm_set1_epi8(9)), from_zero);
         const __m128i point = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('.'));
         const unsigned shift = 16U * static_cast<unsigned>(lane);
-        window.space |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_or_si128(blank, control)))} << shift;
+        window.space |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(space_mask(bytes)))} << shift;
         window.digit |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(digit))} << shift;
         window.point |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(point))} << shift;
     }

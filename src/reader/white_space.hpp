@@ -5,6 +5,10 @@
 
 #include <array>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace rf {
 
 inline constexpr std::array<bool, 256> WHITE_SPACE = [] {
@@ -16,5 +20,16 @@ inline constexpr std::array<bool, 256> WHITE_SPACE = [] {
 }();
 
 inline bool is_space(char c) noexcept { return WHITE_SPACE[static_cast<unsigned char>(c)]; }
+
+#if defined(__SSE2__)
+// The same for sixteen bytes at once: 0xFF in each that is white space,
+// blank or tab to carriage return.
+inline __m128i space_mask(__m128i bytes) noexcept {
+    const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
+    const __m128i from_tab = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(from_tab, _mm_set1_epi8('\r' - '\t')), from_tab);
+    return _mm_or_si128(blank, control);
+}
+#endif
 
 } // namespace rf

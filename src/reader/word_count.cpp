@@ -14,14 +14,9 @@ namespace rf {
 namespace {
 
 #if defined(__SSE2__)
-// 0xFF in each of the sixteen bytes at p that is white space: blank, or tab
-// to carriage return.
-__m128i space_mask(const char* p) noexcept {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
-    const __m128i from_tab = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
-    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(from_tab, _mm_set1_epi8('\r' - '\t')), from_tab);
-    return _mm_or_si128(blank, control);
+// 0xFF in each of the sixteen bytes at p that is white space.
+__m128i space_mask_at(const char* p) noexcept {
+    return space_mask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
 
 // Counts the word starts of whole sixteen-byte lanes from p on, moving p to
@@ -38,7 +33,7 @@ std::size_t count_lanes(const char*& p, const char* last, bool& after_space) noe
         const char* stop = p + LANE * std::min(MAX_ROUNDS, (last - p) / LANE);
         __m128i starts = zero;
         for (; p != stop; p += LANE) {
-            const __m128i space = space_mask(p);
+            const __m128i space = space_mask_at(p);
             const __m128i follows_space = _mm_or_si128(_mm_slli_si128(space, 1), _mm_srli_si128(previous, 15));
             starts = _mm_sub_epi8(starts, _mm_andnot_si128(space, follows_space));
             previous = space;
@@ -64,7 +59,7 @@ unsigned bits_set(unsigned mask) noexcept {
 // the byte before p is white space; `after_space` is left telling it for
 // the next sixteen.
 unsigned word_starts(const char* p, bool& after_space) noexcept {
-    const auto space = static_cast<unsigned>(_mm_movemask_epi8(space_mask(p)));
+    const auto space = static_cast<unsigned>(_mm_movemask_epi8(space_mask_at(p)));
     const unsigned follows_space = (space << 1U) | (after_space ? 1U : 0U);
     after_space = (space & 0x8000U) != 0;
     return ~space & follows_space & 0xFFFFU;
