@@ -42,7 +42,9 @@ std::vector<double> distances_of(const std::vector<std::vector<double>>& matrice
     if (!one_at_a_time) {
         trees.add_all(views);
     }
-    return trees.distances(metric, false, false);
+    std::vector<double> table(trees.size() * trees.size());
+    trees.distances(metric, false, false, table);
+    return table;
 }
 
 TEST(LibraryInterface, ManyAtOnceGiveWhatOneAtATimeGives) {
@@ -93,7 +95,9 @@ TEST(LibraryInterface, TheFirstFaultInMatrixOrderIsReported) {
     }
     EXPECT_EQ(marking.size(), 31U);
     EXPECT_THROW(marking.add(views[35]), rf_compare::BadArgument);
-    EXPECT_EQ(marking.distances(rf_compare::Metric::rf, false, true).size(), 31U);
+    std::vector<double> row(31);
+    marking.distances(rf_compare::Metric::rf, false, true, row);
+    EXPECT_THROW(marking.distances(rf_compare::Metric::rf, false, true, std::span(row).first(30)), rf_compare::BadArgument);
     EXPECT_THROW(marking.add(views[0]), rf_compare::BadArgument); // compared: closed
 }
 

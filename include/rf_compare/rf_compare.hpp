@@ -154,7 +154,9 @@ enum class WhenNotAdditive {
 // Keeps O(n) numbers per tree, not the matrices.
 class TreeSet {
 public:
-    explicit TreeSet(WhenNotAdditive when_not_additive);
+    // `keep_lengths`: false saves the edge lengths' memory and time when
+    // only Metric::rf will be asked for.
+    explicit TreeSet(WhenNotAdditive when_not_additive, bool keep_lengths = true);
     TreeSet(TreeSet&&) noexcept;
     TreeSet& operator=(TreeSet&&) noexcept;
     ~TreeSet();
@@ -172,11 +174,13 @@ public:
     [[nodiscard]] std::size_t size() const noexcept;
 
     // The distances of tree 1 to every tree (first_row_only) or of every tree
-    // to every tree, row by row: size() or size() * size() numbers, NaN
-    // where a tree was left out. Robinson-Foulds counts are whole numbers;
-    // `normalised` divides them by their largest possible value and applies
-    // to Metric::rf only (BadArgument otherwise). No tree can be added after.
-    [[nodiscard]] std::vector<double> distances(Metric metric, bool normalised, bool first_row_only);
+    // to every tree, row by row, into `out` of size() or size() * size()
+    // numbers, NaN where a tree was left out. Robinson-Foulds counts are
+    // whole numbers; `normalised` divides them by their largest possible
+    // value and applies to Metric::rf only. BadArgument for a wrong size of
+    // `out`, for normalised with another metric, and for wrf or kf when the
+    // lengths were not kept. No tree can be added after.
+    void distances(Metric metric, bool normalised, bool first_row_only, std::span<double> out);
 
 private:
     struct State;

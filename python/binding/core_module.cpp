@@ -55,12 +55,6 @@ void translate_errors(std::exception_ptr failure) {
     }
 }
 
-py::array_t<double> to_array(const std::vector<double>& values) {
-    py::array_t<double> array(static_cast<py::ssize_t>(values.size()));
-    std::copy(values.begin(), values.end(), array.mutable_data());
-    return array;
-}
-
 } // namespace
 
 PYBIND11_MODULE(_core, m) {
@@ -111,10 +105,11 @@ PYBIND11_MODULE(_core, m) {
         py::arg("matrix"), py::arg("names"));
 
     py::class_<rf_compare::TreeSet>(m, "TreeSet", "Trees rebuilt from matrices as they come.")
-        .def(py::init([](bool mark) {
-                 return rf_compare::TreeSet(mark ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop);
+        .def(py::init([](bool mark, bool keep_lengths) {
+                 return rf_compare::TreeSet(mark ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop,
+                                            keep_lengths);
              }),
-             py::arg("mark_not_additive"))
+             py::arg("mark_not_additive"), py::arg("keep_lengths"))
         .def_property_readonly("size", &rf_compare::TreeSet::size)
         .def(
             "add_all",
@@ -135,12 +130,14 @@ PYBIND11_MODULE(_core, m) {
                 if (!metric) {
                     throw rf_compare::BadArgument("unknown metric " + metric_name);
                 }
-                std::vector<double> values;
+                const auto m = static_cast<py::ssize_t>(set.size());
+                py::array_t<double> table(first_row_only ? std::min<py::ssize_t>(m, 1) * m : m * m);
+                const std::span<double> cells(table.mutable_data(), static_cast<std::size_t>(table.size()));
                 {
                     const py::gil_scoped_release unlocked;
-                    values = set.distances(*metric, normalised, first_row_only);
+                    set.distances(*metric, normalised, first_row_only, cells);
                 }
-                return to_array(values);
+                return table;
             },
             py::arg("metric"), py::arg("normalised"), py::arg("first_row_only"));
 }

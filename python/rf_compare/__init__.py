@@ -156,7 +156,7 @@ def first_against_others(
             not additive, its ``index`` counted from 0.
     """
     mark = _when_not_additive(not_additive)
-    trees = _tree_set(matrices, mark)
+    trees = _tree_set(matrices, mark, keep_lengths=False)
     row = trees.distances("rf", False, True)[1:]
     return row if mark else row.astype(np.int64)
 
@@ -206,7 +206,7 @@ def pairs(
     if normalised and metric != "rf":
         raise ValueError(f"normalised applies to metric 'rf' only: {metric!r} has no largest possible value")
     mark = _when_not_additive(not_additive)
-    trees = _tree_set(matrices, mark)
+    trees = _tree_set(matrices, mark, keep_lengths=metric != "rf")
     m = trees.size
     table = trees.distances(metric, bool(normalised), False).reshape(m, m)
     return table.astype(np.int64) if metric == "rf" and not normalised and not mark else table
@@ -273,9 +273,9 @@ def _leaf_names(names: Sequence[str] | None, n: int) -> list[str]:
     return name_list
 
 
-def _tree_set(matrices, mark: bool) -> _core.TreeSet:
+def _tree_set(matrices, mark: bool, keep_lengths: bool) -> _core.TreeSet:
     """Rebuilds the trees of the matrices, in order, a batch at a time."""
-    trees = _core.TreeSet(mark)
+    trees = _core.TreeSet(mark, keep_lengths)
     try:
         if isinstance(matrices, np.ndarray) and matrices.ndim == 3:
             _add_stack(trees, matrices)

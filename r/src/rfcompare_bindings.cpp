@@ -90,7 +90,8 @@ SEXP rfc_rebuild(Rcpp::NumericMatrix d) {
 // [[Rcpp::export]]
 Rcpp::List rfc_compare(Rcpp::List matrices, Rcpp::List orders, bool mark_not_additive, std::string metric,
                        bool normalised, bool first_row_only) {
-    rf_compare::TreeSet trees(mark_not_additive ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop);
+    rf_compare::TreeSet trees(mark_not_additive ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop,
+                              metric != "rf");
     std::vector<std::vector<double>> cells(static_cast<std::size_t>(MATRICES_PER_BATCH));
     try {
         for (R_xlen_t first = 0; first < matrices.size(); first += MATRICES_PER_BATCH) {
@@ -109,6 +110,8 @@ Rcpp::List rfc_compare(Rcpp::List matrices, Rcpp::List orders, bool mark_not_add
     } catch (const rf_compare::NotAdditive& e) {
         return Rcpp::List::create(Rcpp::Named("not_additive") = static_cast<double>(e.index) + 1);
     }
-    const std::vector<double> table = trees.distances(*rf_compare::metric_named(metric), normalised, first_row_only);
-    return Rcpp::List::create(Rcpp::Named("distances") = Rcpp::NumericVector(table.begin(), table.end()));
+    const auto m = static_cast<R_xlen_t>(trees.size());
+    Rcpp::NumericVector table(first_row_only ? std::min<R_xlen_t>(m, 1) * m : m * m);
+    trees.distances(*rf_compare::metric_named(metric), normalised, first_row_only, {table.begin(), table.end()});
+    return Rcpp::List::create(Rcpp::Named("distances") = table);
 }

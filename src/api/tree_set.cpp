@@ -49,7 +49,7 @@ rf::Metric engine_metric(Metric metric) noexcept {
 } // namespace
 
 struct TreeSet::State {
-    explicit State(WhenNotAdditive when) : when_not_additive(when) {
+    State(WhenNotAdditive when, bool keep) : when_not_additive(when), keep_lengths(keep) {
         rf::ThreadTeam::start_if_useful(team, rf::usable_cpu_count());
         workspaces.resize(members());
     }
@@ -71,6 +71,7 @@ struct TreeSet::State {
     void keep(Outcome& outcome, std::size_t index);
 
     WhenNotAdditive when_not_additive;
+    bool keep_lengths;
     std::int32_t leaf_count = 0; // from the first matrix on
     std::size_t size = 0;
     std::optional<rf::CatalogThread> catalog;
@@ -128,7 +129,8 @@ void TreeSet::State::keep(Outcome& outcome, std::size_t index) {
     ++size;
 }
 
-TreeSet::TreeSet(WhenNotAdditive when_not_additive) : state_(std::make_unique<State>(when_not_additive)) {}
+TreeSet::TreeSet(WhenNotAdditive when_not_additive, bool keep_lengths)
+    : state_(std::make_unique<State>(when_not_additive, keep_lengths)) {}
 TreeSet::TreeSet(TreeSet&&) noexcept = default;
 TreeSet& TreeSet::operator=(TreeSet&&) noexcept = default;
 TreeSet::~TreeSet() = default;
@@ -147,7 +149,7 @@ void TreeSet::add_all(std::span<const MatrixView> matrices) {
     }
     if (s.leaf_count == 0) {
         s.leaf_count = detail::leaf_count_of(matrices.front(), s.size);
-        s.catalog.emplace(s.leaf_count, true); // the metric is chosen later
+        s.catalog.emplace(s.leaf_count, s.keep_lengths);
     }
     const std::size_t batch = s.members() * MATRICES_PER_MEMBER;
     std::vector<Outcome> outcomes;
@@ -161,10 +163,13 @@ void TreeSet::add_all(std::span<const MatrixView> matrices) {
     }
 }
 
-std::vector<double> TreeSet::distances(Metric metric, bool normalised, bool first_row_only) {
+void TreeSet::distances(Metric metric, bool normalised, bool first_row_only, std::span<double> out) {
     State& s = *state_;
     if (normalised && metric != Metric::rf) {
         throw BadArgument("normalised applies to the rf metric only: wrf and kf have no largest possible value");
+    }
+    if (metric != Metric::rf && !s.keep_lengths) {
+        throw BadArgument("the edge lengths were not kept: only the rf metric can be asked for");
     }
     if (!s.numbered) {
         s.numbered = s.catalog ? s.catalog->finish() : rf::NumberedTrees{};
@@ -172,7 +177,9 @@ std::vector<double> TreeSet::distances(Metric metric, bool normalised, bool firs
     const rf::DistanceRows rows(*s.numbered, engine_metric(metric), normalised);
     const std::size_t m = rows.size();
     const std::size_t row_count = first_row_only ? std::min<std::size_t>(m, 1) : m;
-    std::vector<double> table(row_count * m);
+    if (out.size() != row_count * m) {
+        throw BadArgument("room for " + std::to_string(out.size()) + " distances, not " + std::to_string(row_count * m));
+    }
     std::vector<std::exception_ptr> failures(s.members());
     auto job = [&](std::size_t member) noexcept {
         try {
@@ -180,7 +187,7 @@ std::vector<double> TreeSet::distances(Metric metric, bool normalised, bool firs
             std::vector<double> distances;
             for (std::size_t t = member; t < row_count; t += s.members()) {
                 rows.row(t, scratch, distances);
-                std::copy(distances.begin(), distances.end(), table.begin() + static_cast<std::ptrdiff_t>(t * m));
+                std::copy(distances.begin(), distances.end(), out.begin() + static_cast<std::ptrdiff_t>(t * m));
             }
         } catch (...) {
             failures[member] = std::current_exception();
@@ -196,7 +203,6 @@ std::vector<double> TreeSet::distances(Metric metric, bool normalised, bool firs
             std::rethrow_exception(failure);
         }
     }
-    return table;
 }
 
 } // namespace rf_compare

@@ -46,9 +46,14 @@ double scaled_by_power_of_ten(double value, int power) noexcept {
 constexpr double LOWEST_SHORT = 1e11; // twelve digits: 10^11 <= N < 10^12
 constexpr double HIGHEST_SHORT = 1e12;
 
+struct TwelveDigits {
+    std::uint64_t n; // 10^11 <= n < 10^12
+    int exponent;    // of n's first digit
+};
+
 // The twelve-digit integer N nearest to magnitude * 10^(11 - E), with E the
 // power of ten of the magnitude's first digit (a normal double's).
-Decimal twelve_digits_of(double magnitude) noexcept {
+TwelveDigits twelve_digits_of(double magnitude) noexcept {
     const auto biased = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52);
     // log10(2) ~ 78913 / 2^18: E is this or one more.
     int exponent = ((biased - 1023) * 78913) >> 18;
@@ -65,13 +70,17 @@ Decimal twelve_digits_of(double magnitude) noexcept {
         n /= 10;
         ++exponent;
     }
+    return {n, exponent};
+}
+
+Decimal decimal_of(TwelveDigits twelve) noexcept {
     Decimal d;
-    std::to_chars(d.digits, d.digits + DIGITS, n);
+    std::to_chars(d.digits, d.digits + DIGITS, twelve.n);
     d.count = DIGITS;
     while (d.digits[d.count - 1] == '0') {
         --d.count;
     }
-    d.exponent = exponent;
+    d.exponent = twelve.exponent;
     return d;
 }
 
@@ -148,7 +157,27 @@ char* write_short_decimal(char* out, double value) noexcept {
     // twelfth digit, 5e-12 of the value. As no other decimal of up to
     // fifteen digits lies that close to the double they read back as, they
     // are that double's shortest text too, and are written in its style.
-    Decimal decimal = twelve_digits_of(std::fabs(value));
+    TwelveDigits twelve = twelve_digits_of(std::fabs(value));
+    // The usual "12.3456", a point among the digits, which std::to_chars
+    // writes fixed: the digits in place, those after the point moved by one.
+    std::uint64_t digits = twelve.n;
+    std::size_t count = DIGITS;
+    for (; digits % 10 == 0; digits /= 10) {
+        --count;
+    }
+    const auto whole = static_cast<std::size_t>(twelve.exponent) + 1;
+    if (twelve.exponent >= 0 && whole < count) {
+        if (value < 0) {
+            *out++ = '-';
+        }
+        char* end = std::to_chars(out, out + SHORT_DECIMAL_MAX_CHARS, digits).ptr;
+        for (char* p = end; p != out + whole; --p) {
+            *p = p[-1];
+        }
+        out[whole] = '.';
+        return end + 1;
+    }
+    Decimal decimal = decimal_of(twelve);
     decimal.negative = value < 0;
     return write_decimal(out, decimal);
 }

@@ -36,6 +36,33 @@ double dense_distance(const double* a, const double* b, std::size_t columns) noe
     return ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) + ((lanes[4] + lanes[5]) + (lanes[6] + lanes[7]));
 }
 
+// The dense part of a row: row `mine` against each of the m rows.
+template <bool SQUARED>
+void dense_row(const double* mine, const double* rows, std::size_t m, std::size_t columns, double* out) noexcept {
+    for (std::size_t j = 0; j < m; ++j) {
+        out[j] = dense_distance<SQUARED>(mine, rows + j * columns, columns);
+    }
+}
+
+// Where the processor can be asked, the same loops with AVX2 when it has
+// it: four lanes a register instead of two, the same order of additions,
+// the same sums.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define RF_WIDE_DENSE_ROWS 1
+template <bool SQUARED>
+[[gnu::target("avx2"), gnu::flatten]] void dense_row_wide(const double* mine, const double* rows, std::size_t m,
+                                                           std::size_t columns, double* out) noexcept {
+    dense_row<SQUARED>(mine, rows, m, columns, out);
+}
+
+bool has_wide_vectors() noexcept {
+    static const bool supported = __builtin_cpu_supports("avx2") != 0; // a fact of the processor, set once
+    return supported;
+}
+#else
+#define RF_WIDE_DENSE_ROWS 0
+#endif
+
 } // namespace
 
 WeightedDistances::WeightedDistances(const NumberedTrees& numbered, Metric metric)
@@ -105,21 +132,41 @@ void WeightedDistances::list_rare_holders(const NumberedTrees& numbered, const s
 }
 
 void WeightedDistances::row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
+#if RF_WIDE_DENSE_ROWS
+    const bool wide = has_wide_vectors();
+#else
+    const bool wide = false;
+#endif
     if (squared_) {
-        row_for<true>(t, scratch, distances);
+        row_for<true>(t, scratch, distances, wide);
     } else {
-        row_for<false>(t, scratch, distances);
+        row_for<false>(t, scratch, distances, wide);
+    }
+}
+
+void WeightedDistances::row_portably(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
+    if (squared_) {
+        row_for<true>(t, scratch, distances, false);
+    } else {
+        row_for<false>(t, scratch, distances, false);
     }
 }
 
 template <bool SQUARED>
-void WeightedDistances::row_for(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
+void WeightedDistances::row_for(std::size_t t, Scratch& scratch, std::vector<double>& distances, bool wide) const {
     const std::size_t m = trees_.size();
     distances.resize(m);
     const double* mine = dense_.data() + t * columns_;
-    for (std::size_t j = 0; j < m; ++j) {
-        distances[j] = dense_distance<SQUARED>(mine, dense_.data() + j * columns_, columns_);
+#if RF_WIDE_DENSE_ROWS
+    if (wide) {
+        dense_row_wide<SQUARED>(mine, dense_.data(), m, columns_, distances.data());
+    } else {
+        dense_row<SQUARED>(mine, dense_.data(), m, columns_, distances.data());
     }
+#else
+    static_cast<void>(wide);
+    dense_row<SQUARED>(mine, dense_.data(), m, columns_, distances.data());
+#endif
     // The rare clusters of t, in cluster order, against each tree that
     // shares them.
     scratch.shared.assign(m, 0.0);

@@ -37,13 +37,18 @@ public:
 
     // distances[j] = the distance between trees t and j, for every tree j
     // (meaningless where either was not rebuilt). t must have been rebuilt.
+    // With the widest vectors the processor has; the same sums.
     void row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const;
+
+    // The same with the instructions every processor of the platform has:
+    // how the tests reach both ways.
+    void row_portably(std::size_t t, Scratch& scratch, std::vector<double>& distances) const;
 
 private:
     void lay_out_dense_columns(const NumberedTrees& numbered, const std::vector<std::size_t>& holders);
     void list_rare_holders(const NumberedTrees& numbered, const std::vector<std::size_t>& holders);
     template <bool SQUARED>
-    void row_for(std::size_t t, Scratch& scratch, std::vector<double>& distances) const;
+    void row_for(std::size_t t, Scratch& scratch, std::vector<double>& distances, bool wide) const;
 
     const std::vector<TreeEdges>& trees_;
     bool squared_;

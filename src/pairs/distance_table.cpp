@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <charconv>
 #include <cmath>
@@ -136,13 +137,27 @@ bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayou
     ThreadTeam::start_if_useful(team, rows > 1 ? threads : 1);
     const std::size_t members = team ? team->size() : 1;
     const std::size_t round = std::min(rows, members * ROWS_PER_MEMBER);
-    std::vector<Line> lines(round, Line(m));
+    // Two sets of lines: member 0 writes the round before while the others
+    // format this one, and every member takes the next row not yet taken.
+    std::array<std::vector<Line>, 2> lines{std::vector<Line>(round, Line(m)), std::vector<Line>(round, Line(m))};
     std::vector<RowScratch> scratch(members); // each member's own
-    for (std::size_t first = 0; first < rows && written; first += round) {
+    std::size_t unwritten = 0; // rows of the round before
+    auto write_lines = [&](const std::vector<Line>& done) {
+        for (std::size_t k = 0; k < unwritten && written; ++k) {
+            written = done[k].write_to(out);
+        }
+        unwritten = 0;
+    };
+    for (std::size_t first = 0, turn = 0; first < rows && written; first += round, turn ^= 1) {
         const std::size_t count = std::min(round, rows - first);
+        std::vector<Line>& now = lines[turn];
+        std::atomic<std::size_t> next_row{0};
         auto format_rows = [&](std::size_t member) noexcept {
-            for (std::size_t k = member; k < count; k += members) {
-                table.format(first + k, scratch[member], lines[k]);
+            if (member == 0) {
+                write_lines(lines[turn ^ 1U]);
+            }
+            for (std::size_t k = next_row++; k < count; k = next_row++) {
+                table.format(first + k, scratch[member], now[k]);
             }
         };
         if (team) {
@@ -150,8 +165,9 @@ bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayou
         } else {
             format_rows(0);
         }
-        for (std::size_t k = 0; k < count && written; ++k) {
-            written = lines[k].write_to(out);
+        unwritten = count;
+        if (first + count == rows) {
+            write_lines(now);
         }
     }
     return std::fflush(out) == 0 && written && std::ferror(out) == 0;
