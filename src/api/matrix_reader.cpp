@@ -4,6 +4,7 @@
 
 #include "input_file.hpp"
 #include "matrix_file.hpp"
+#include "matrix_sequence.hpp"
 #include "reader_settings.hpp"
 #include "rf_compare/rf_compare.hpp"
 
@@ -43,16 +44,11 @@ rf::DistanceMatrix allocate_matrix(std::int32_t n) {
 // The file and the matrix every read goes into, as rf_pairs reads them.
 struct MatrixReader::State {
     State(const std::string& path, std::optional<std::int64_t> count)
-        : input(open_matrix_file(path)), matrix(allocate_matrix(read_leaf_count(input))), count(count) {
-        if (count) {
-            input.set_matrix_limit(*count);
-        }
-    }
+        : input(open_matrix_file(path)), matrix(allocate_matrix(read_leaf_count(input))), matrices(input, count) {}
 
     rf::MatrixFile input;
     rf::DistanceMatrix matrix;
-    std::optional<std::int64_t> count;
-    std::int64_t read = 0;
+    rf::MatrixSequence matrices; // of input, which stays where it is
 };
 
 MatrixReader::MatrixReader(const std::string& path, std::optional<std::int64_t> count) {
@@ -74,25 +70,13 @@ bool MatrixReader::read_next(std::span<double> out) {
     if (out.size() != static_cast<std::size_t>(n) * static_cast<std::size_t>(n)) {
         throw BadArgument("room for " + std::to_string(out.size()) + " numbers, not n * n");
     }
-    if (s.count && s.read == *s.count) {
+    const rf::NextMatrix next = s.matrices.next(s.matrix);
+    if (next.status == rf::NextMatrix::Status::no_more) {
         return false;
     }
-    // Without a count the file ends after any whole matrix but the first.
-    if (s.read > 0 && s.input.input_ended()) {
-        if (s.count) {
-            throw BadInput("Bad matrix number");
-        }
-        return false;
+    if (next.status == rf::NextMatrix::Status::bad_input) {
+        throw BadInput(next.message);
     }
-    const rf::MatrixReadResult result = s.input.read_matrix(s.matrix);
-    if (result.status == rf::MatrixStatus::input_ended) {
-        throw BadInput("Bad matrix number");
-    }
-    if (result.status == rf::MatrixStatus::bad_entry) {
-        throw BadInput("Bad entry in matrix " + std::to_string(s.read + 1) + ", row " + std::to_string(result.row) +
-                       ", column " + std::to_string(result.column));
-    }
-    ++s.read;
     for (std::int32_t i = 1; i <= n; ++i) {
         std::copy_n(s.matrix.row(i) + 1, n, out.begin() + static_cast<std::ptrdiff_t>(i - 1) * n);
     }

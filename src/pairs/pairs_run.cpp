@@ -12,6 +12,7 @@
 #include "file_identity.hpp"
 #include "input_file.hpp"
 #include "matrix_file.hpp"
+#include "matrix_sequence.hpp"
 #include "newick.hpp"
 #include "tree_reconstruction.hpp"
 
@@ -45,26 +46,19 @@ public:
     // Reads and rebuilds every matrix asked for; the exit code when the input
     // stops the run.
     std::optional<int> read_trees(MatrixFile& input, TreeStorage& storage) {
-        for (std::int64_t j = 1; !options_.matrix_count || j <= *options_.matrix_count; ++j) {
-            if (j > 1 && input.input_ended()) {
-                if (options_.matrix_count) {
-                    return stop("Bad matrix number");
-                }
-                break;
+        MatrixSequence matrices(input, options_.matrix_count);
+        for (std::int64_t j = 1;; ++j) {
+            const NextMatrix next = matrices.next(storage.matrix);
+            if (next.status == NextMatrix::Status::no_more) {
+                return std::nullopt;
             }
-            const MatrixReadResult read = input.read_matrix(storage.matrix);
-            if (read.status == MatrixStatus::input_ended) {
-                return stop("Bad matrix number");
-            }
-            if (read.status == MatrixStatus::bad_entry) {
-                return stop("Bad entry in matrix " + std::to_string(j) + ", row " + std::to_string(read.row) +
-                            ", column " + std::to_string(read.column));
+            if (next.status == NextMatrix::Status::bad_input) {
+                return stop(next.message);
             }
             if (!add_tree(j, storage)) {
                 return stop("File " + *options_.newick_file + " could not be written");
             }
         }
-        return std::nullopt;
     }
 
     bool open_newick_file() {
@@ -151,9 +145,6 @@ int run_rf_pairs(const PairsOptions& options, std::FILE* out, std::FILE* err, co
         return EXIT_BAD_INPUT;
     }
     MatrixFile input(std::move(*file), reading);
-    if (options.matrix_count) {
-        input.set_matrix_limit(*options.matrix_count);
-    }
     const LeafCountResult leaves = input.read_leaf_count();
     if (leaves.status == LeafCountStatus::bad) {
         report(err, "Bad number of objects");
