@@ -133,22 +133,21 @@ void WeightedDistances::list_rare_holders(const NumberedTrees& numbered, const s
 
 void WeightedDistances::row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
 #if RF_WIDE_DENSE_ROWS
-    const bool wide = has_wide_vectors();
+    row_with(t, scratch, distances, has_wide_vectors());
 #else
-    const bool wide = false;
+    row_with(t, scratch, distances, false);
 #endif
+}
+
+void WeightedDistances::row_portably(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
+    row_with(t, scratch, distances, false);
+}
+
+void WeightedDistances::row_with(std::size_t t, Scratch& scratch, std::vector<double>& distances, bool wide) const {
     if (squared_) {
         row_for<true>(t, scratch, distances, wide);
     } else {
         row_for<false>(t, scratch, distances, wide);
-    }
-}
-
-void WeightedDistances::row_portably(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
-    if (squared_) {
-        row_for<true>(t, scratch, distances, false);
-    } else {
-        row_for<false>(t, scratch, distances, false);
     }
 }
 

@@ -47,6 +47,7 @@ public:
 private:
     void lay_out_dense_columns(const NumberedTrees& numbered, const std::vector<std::size_t>& holders);
     void list_rare_holders(const NumberedTrees& numbered, const std::vector<std::size_t>& holders);
+    void row_with(std::size_t t, Scratch& scratch, std::vector<double>& distances, bool wide) const;
     template <bool SQUARED>
     void row_for(std::size_t t, Scratch& scratch, std::vector<double>& distances, bool wide) const;
 
