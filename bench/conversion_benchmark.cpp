@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "engine_types.hpp"
+#include "distance_matrix.hpp"
 #include "entry_conversion.hpp"
 
 namespace {

@@ -4,6 +4,10 @@
 # an R source package must hold all it compiles.
 #   cmake -DSOURCE=<repository> -DDESTINATION=<folder> -DVERSION=<x.y.z> -DCONTACT=<address> -P assemble_r_package.cmake
 set(PROJECT_VERSION ${VERSION})
+string(REPLACE "." ";" version_parts ${VERSION})
+list(GET version_parts 0 PROJECT_VERSION_MAJOR)
+list(GET version_parts 1 PROJECT_VERSION_MINOR)
+list(GET version_parts 2 PROJECT_VERSION_PATCH)
 set(RF_CONTACT_ADDRESS ${CONTACT})
 file(REMOVE_RECURSE ${DESTINATION})
 file(MAKE_DIRECTORY ${DESTINATION}/src/include/rf_compare)
@@ -12,12 +16,15 @@ configure_file(${SOURCE}/r/DESCRIPTION.in ${DESTINATION}/DESCRIPTION @ONLY)
 configure_file(${SOURCE}/r/LICENSE.in ${DESTINATION}/LICENSE @ONLY)
 configure_file(${SOURCE}/r/src/Makevars.template ${DESTINATION}/src/Makevars @ONLY)
 file(COPY ${SOURCE}/r/src/rfcompare_bindings.cpp DESTINATION ${DESTINATION}/src)
-file(COPY ${SOURCE}/include/rf_compare/rf_compare.hpp DESTINATION ${DESTINATION}/src/include/rf_compare)
-# Everything but the console program's report of a matrix that is not
-# additive, which writes to standard output. R takes only sources in src/
+file(GLOB public_headers ${SOURCE}/include/rf_compare/*.hpp)
+file(COPY ${public_headers} DESTINATION ${DESTINATION}/src/include/rf_compare)
+configure_file(${SOURCE}/include/rf_compare/version.hpp.in ${DESTINATION}/src/include/rf_compare/version.hpp @ONLY)
+# The whole library, which never prints. R takes only sources in src/
 # itself: the headers go to src/include/.
-file(GLOB library_sources ${SOURCE}/src/engine/*.cpp ${SOURCE}/src/reader/*.cpp ${SOURCE}/src/api/*.cpp)
-list(FILTER library_sources EXCLUDE REGEX "/cluster_table\\.cpp$")
-file(COPY ${library_sources} DESTINATION ${DESTINATION}/src)
-file(GLOB library_headers ${SOURCE}/src/engine/*.hpp ${SOURCE}/src/reader/*.hpp ${SOURCE}/src/api/*.hpp)
-file(COPY ${library_headers} DESTINATION ${DESTINATION}/src/include)
+set(library_folders threads engine reader api)
+foreach(folder IN LISTS library_folders)
+  file(GLOB sources ${SOURCE}/src/${folder}/*.cpp)
+  file(GLOB headers ${SOURCE}/src/${folder}/*.hpp)
+  file(COPY ${sources} DESTINATION ${DESTINATION}/src)
+  file(COPY ${headers} DESTINATION ${DESTINATION}/src/include)
+endforeach()

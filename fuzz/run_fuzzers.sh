@@ -15,7 +15,6 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 for target in engine_fuzzer run_loop_fuzzer; do
   mkdir -p "$work/$target"
   echo "== $target for ${seconds}s"
-  # stdout closed: the engine's rejection message would flood the log.
   # Matrix files may ask for any n: allocations are refused by the system,
   # not by libFuzzer's malloc limit.
   status=0

@@ -1,14 +1,22 @@
 // The library's interface as bindings use it, under the sanitizers too:
-// many matrices rebuilt on the team give what one at a time gives, the
-// first fault in matrix order is the one reported, any memory layout is
-// read, and a rebuilt tree's edges give back the path lengths it came from.
+// many matrices rebuilt on the team give what one at a time gives, whatever
+// threads can be had; the first fault in matrix order is the one reported
+// and a failed call leaves the set as it was; an interruption stops long
+// work; any memory layout is read, and a rebuilt tree's edges give back the
+// path lengths it came from.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <memory>
 #include <random>
+#include <system_error>
 
+#include "distance_rows.hpp"
 #include "random_tree.hpp"
 #include "rf_compare/rf_compare.hpp"
+#include "thread_team.hpp"
+#include "tree_collector.hpp"
 
 namespace rf::testing {
 namespace {
@@ -29,9 +37,26 @@ MatrixView row_major(const std::vector<double>& cells, std::int64_t n) {
     return {cells.data(), n, n, n * 8, 8};
 }
 
+std::vector<double> table_of(const rf_compare::TreeTable& table, rf_compare::Metric metric) {
+    std::vector<double> cells(table.cells({}));
+    table.distances({metric}, cells);
+    return cells;
+}
+
+// A test's thread starter that starts `budget` threads, then fails as a
+// system out of threads does.
+rf::ThreadStarter starting_at_most(std::shared_ptr<std::atomic<int>> budget) {
+    return [budget](rf::ThreadBody body) {
+        if (budget->fetch_sub(1) <= 0) {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        }
+        return std::jthread(std::move(body));
+    };
+}
+
 std::vector<double> distances_of(const std::vector<std::vector<double>>& matrices, bool one_at_a_time,
-                                 rf_compare::Metric metric) {
-    rf_compare::TreeSet trees(rf_compare::WhenNotAdditive::mark);
+                                 rf_compare::Metric metric, std::size_t threads) {
+    rf_compare::TreeSet trees({rf_compare::WhenNotAdditive::mark, true, threads, {}});
     std::vector<MatrixView> views;
     for (const std::vector<double>& cells : matrices) {
         views.push_back(row_major(cells, static_cast<std::int64_t>(std::sqrt(cells.size()))));
@@ -42,12 +67,10 @@ std::vector<double> distances_of(const std::vector<std::vector<double>>& matrice
     if (!one_at_a_time) {
         trees.add_all(views);
     }
-    std::vector<double> table(trees.size() * trees.size());
-    trees.distances(metric, false, false, table);
-    return table;
+    return table_of(trees.finish(), metric);
 }
 
-TEST(LibraryInterface, ManyAtOnceGiveWhatOneAtATimeGives) {
+TEST(LibraryInterface, ManyAtOnceGiveWhatOneAtATimeGivesOnAnyNumberOfThreads) {
     std::mt19937_64 rng(1207);
     std::vector<std::vector<double>> matrices;
     for (int k = 0; k < 70; ++k) {
@@ -55,14 +78,51 @@ TEST(LibraryInterface, ManyAtOnceGiveWhatOneAtATimeGives) {
     }
     matrices[9][1] = 50.0; // not additive: NaN in row and column 10
     for (const auto metric : {rf_compare::Metric::rf, rf_compare::Metric::wrf, rf_compare::Metric::kf}) {
-        const std::vector<double> together = distances_of(matrices, false, metric);
-        const std::vector<double> alone = distances_of(matrices, true, metric);
-        ASSERT_EQ(together.size(), 70U * 70U);
-        for (std::size_t cell = 0; cell < together.size(); ++cell) {
-            const bool missing = cell / 70 == 9 || cell % 70 == 9;
-            EXPECT_EQ(std::isnan(together[cell]), missing);
-            EXPECT_TRUE(missing || together[cell] == alone[cell]);
+        const std::vector<double> alone = distances_of(matrices, true, metric, 1);
+        ASSERT_EQ(alone.size(), 70U * 70U);
+        for (const std::size_t threads : {1U, 2U, 3U, 8U}) {
+            const std::vector<double> together = distances_of(matrices, false, metric, threads);
+            for (std::size_t cell = 0; cell < together.size(); ++cell) {
+                const bool missing = cell / 70 == 9 || cell % 70 == 9;
+                EXPECT_EQ(std::isnan(together[cell]), missing);
+                EXPECT_TRUE(missing || together[cell] == alone[cell]) << threads << " threads, cell " << cell;
+            }
         }
+    }
+}
+
+// Threads are an optimisation: the engine's teams, the catalog's thread and
+// the reader's look-ahead do without the threads that cannot be started.
+TEST(LibraryInterface, ThreadsThatCannotStartChangeNothing) {
+    std::mt19937_64 rng(99);
+    std::vector<std::vector<double>> matrices;
+    for (int k = 0; k < 40; ++k) {
+        matrices.push_back(random_matrix(30, rng));
+    }
+    std::vector<MatrixView> views;
+    for (const std::vector<double>& cells : matrices) {
+        views.push_back(row_major(cells, 30));
+    }
+    const std::vector<double> expected = distances_of(matrices, true, rf_compare::Metric::kf, 1);
+    for (const int budget : {0, 1, 2}) {
+        rf::Cancellation never;
+        rf_compare::detail::TreeCollector collector(
+            {false, true, {4, starting_at_most(std::make_shared<std::atomic<int>>(budget))}, {}});
+        collector.add_views(views, never);
+        const rf::NumberedTrees numbered = collector.finish();
+        const rf::DistanceRows rows(numbered, rf::Metric::kf, false);
+        rf::DistanceRows::Scratch scratch;
+        std::vector<double> row(40);
+        for (std::size_t t = 0; t < 40; ++t) {
+            rows.row(t, scratch, row);
+            for (std::size_t j = 0; j < 40; ++j) {
+                EXPECT_EQ(row[j], expected[t * 40 + j]) << budget << " threads started";
+            }
+        }
+    }
+    for (const int budget : {0, 1}) {
+        const rf::ThreadTeam team({5, starting_at_most(std::make_shared<std::atomic<int>>(budget))});
+        EXPECT_EQ(team.size(), static_cast<std::size_t>(budget) + 1);
     }
 }
 
@@ -77,28 +137,78 @@ TEST(LibraryInterface, TheFirstFaultInMatrixOrderIsReported) {
         views.push_back(row_major(cells, 6));
     }
     views[35] = row_major(five, 5);
-    rf_compare::TreeSet trees(rf_compare::WhenNotAdditive::stop);
+    const auto kind_of = [](auto&& call) {
+        try {
+            call();
+        } catch (const rf_compare::Error& e) {
+            return std::pair(e.kind(), std::string(e.what()));
+        }
+        return std::pair(rf_compare::ErrorKind::cancelled, std::string("no error"));
+    };
+    rf_compare::TreeSet trees;
+    EXPECT_EQ(kind_of([&] { trees.add_all(views); }),
+              std::pair(rf_compare::ErrorKind::not_additive, std::string("matrices[25] is not an additive distance")));
+    EXPECT_EQ(trees.size(), 25U);
+    rf_compare::SetOptions mark;
+    mark.when_not_additive = rf_compare::WhenNotAdditive::mark;
+    rf_compare::TreeSet marking(mark);
+    EXPECT_EQ(kind_of([&] { marking.add_all(views); }),
+              std::pair(rf_compare::ErrorKind::bad_argument, std::string("matrices[31][1, 1] is nan, not a finite number")));
+    EXPECT_EQ(marking.size(), 31U);
+    EXPECT_EQ(kind_of([&] { marking.add(views[35]); }).first, rf_compare::ErrorKind::bad_argument);
+    const rf_compare::TreeTable table = marking.finish();
+    EXPECT_EQ(marking.size(), 0U);
+    std::vector<double> row(31);
+    table.distances({rf_compare::Metric::rf, false, rf_compare::Rows::first}, row);
+    EXPECT_TRUE(std::isnan(row[25]) && row[0] == 0.0);
+    EXPECT_EQ(kind_of([&] { table.distances({rf_compare::Metric::rf, false, rf_compare::Rows::first}, std::span(row).first(30)); }).first,
+              rf_compare::ErrorKind::bad_argument);
+}
+
+// A failed call leaves the set as it was: a first matrix that is not
+// additive fixes no n, so a matrix of another n is then taken.
+TEST(LibraryInterface, AFailedAddLeavesTheSetAsItWas) {
+    std::mt19937_64 rng(5);
+    std::vector<double> skewed = random_matrix(6, rng);
+    skewed[1] = 50.0;
+    const std::vector<double> five = random_matrix(5, rng);
+    rf_compare::TreeSet trees;
+    EXPECT_THROW(trees.add(row_major(skewed, 6)), rf_compare::Error);
+    EXPECT_EQ(trees.size(), 0U);
+    trees.add(row_major(five, 5));
+    trees.add(row_major(five, 5));
+    EXPECT_EQ(trees.finish().leaf_count(), 5);
+}
+
+// Ctrl-C's way in: the caller's check stops a long table between rows and
+// rebuilding between matrices, and the table stays usable.
+TEST(LibraryInterface, AnInterruptionStopsLongWork) {
+    std::mt19937_64 rng(11);
+    std::vector<std::vector<double>> matrices(300, random_matrix(20, rng));
+    std::vector<MatrixView> views;
+    for (const std::vector<double>& cells : matrices) {
+        views.push_back(row_major(cells, 20));
+    }
+    auto asked = std::make_shared<int>(0);
+    bool interrupt = false;
+    rf_compare::TreeSet trees({rf_compare::WhenNotAdditive::stop, true, 2, [&interrupt, asked] {
+                                   ++*asked;
+                                   return interrupt;
+                               }});
+    trees.add_all(views);
+    interrupt = true;
     try {
         trees.add_all(views);
-        FAIL() << "matrix 25 is not additive";
-    } catch (const rf_compare::NotAdditive& e) {
-        EXPECT_EQ(e.index, 25U);
+        FAIL() << "interrupted";
+    } catch (const rf_compare::Error& e) {
+        EXPECT_EQ(e.kind(), rf_compare::ErrorKind::cancelled);
     }
-    EXPECT_EQ(trees.size(), 25U);
-    rf_compare::TreeSet marking(rf_compare::WhenNotAdditive::mark);
-    try {
-        marking.add_all(views);
-        FAIL() << "matrix 31 has a NaN";
-    } catch (const rf_compare::BadArgument& e) {
-        EXPECT_EQ(e.matrix, 31U);
-        EXPECT_STREQ(e.what(), "entry [1, 1] is nan");
-    }
-    EXPECT_EQ(marking.size(), 31U);
-    EXPECT_THROW(marking.add(views[35]), rf_compare::BadArgument);
-    std::vector<double> row(31);
-    marking.distances(rf_compare::Metric::rf, false, true, row);
-    EXPECT_THROW(marking.distances(rf_compare::Metric::rf, false, true, std::span(row).first(30)), rf_compare::BadArgument);
-    EXPECT_THROW(marking.add(views[0]), rf_compare::BadArgument); // compared: closed
+    const rf_compare::TreeTable table = trees.finish();
+    std::vector<double> cells(table.cells({}));
+    EXPECT_THROW(table.distances({}, cells), rf_compare::Error);
+    interrupt = false;
+    table.distances({}, cells);
+    EXPECT_GT(*asked, 2);
 }
 
 TEST(LibraryInterface, RebuiltEdgesGiveBackThePathLengthsInAnyLayout) {

@@ -3,8 +3,6 @@
 // limit.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "engine_test_support.hpp"
 #include "leaf_order.hpp"
 #include "rf_distance.hpp"
@@ -72,19 +70,13 @@ TEST(EngineExamples, OrdersClustersAndRejections) {
         build_leaf_order(c.matrix, order, 1, n);
         EXPECT_EQ(std::vector<std::int32_t>(order.begin() + 1, order.end()), c.order);
 
-        ClusterTable table(n);
-        ClusterList list(n);
-        ::testing::internal::CaptureStdout();
-        const std::int32_t count = build_cluster_table(c.matrix, table, list);
-        const std::string printed = ::testing::internal::GetCapturedStdout();
+        const Described tree(c.matrix);
         if (c.clusters.empty()) {
-            EXPECT_EQ(count, 0);
-            EXPECT_EQ(printed, "\n This is not an additive distance \n");
+            EXPECT_EQ(tree.count, 0);
         } else {
-            EXPECT_EQ(printed, "");
-            EXPECT_EQ(listed_clusters(table, list, count), c.clusters);
+            EXPECT_EQ(listed_clusters(tree.table, tree.list, tree.count), c.clusters);
             for (std::size_t p = 0; p < c.numbers.size(); ++p) {
-                EXPECT_EQ(list[static_cast<std::int32_t>(p) + 1], c.numbers[p]);
+                EXPECT_EQ(tree.list[static_cast<std::int32_t>(p) + 1], c.numbers[p]);
             }
         }
     }
@@ -93,8 +85,8 @@ TEST(EngineExamples, OrdersClustersAndRejections) {
 TEST(EngineExamples, SameTableServesMatrixAfterMatrix) {
     ClusterTable table(4);
     ClusterList list(4);
-    ASSERT_EQ(build_cluster_table(pair_23(), table, list), 5);
-    ASSERT_EQ(build_cluster_table(star4(), table, list), 4);
+    ASSERT_EQ(describe_clusters(*rebuild_tree(pair_23()), table, list), 5);
+    ASSERT_EQ(describe_clusters(*rebuild_tree(star4()), table, list), 4);
     EXPECT_EQ(listed_clusters(table, list, 4), (std::vector<LeafSet>{{2}, {3}, {4}, {2, 3, 4}}));
     EXPECT_EQ(list[5], 0);
     EXPECT_EQ(leaves_of(table, 5), LeafSet{});
@@ -117,12 +109,9 @@ TEST(EngineExamples, RobinsonFouldsDistances) {
     };
     for (const DistanceCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::int32_t n = c.a.leaf_count();
-        ClusterTable table_a(n), table_b(n);
-        ClusterList list_a(n), list_b(n);
-        const std::int32_t count_a = build_cluster_table(c.a, table_a, list_a);
-        const std::int32_t count_b = build_cluster_table(c.b, table_b, list_b);
-        EXPECT_EQ(rf_distance(table_a, table_b, list_a, list_b, count_a, count_b), c.expected);
+        const Described a(c.a);
+        const Described b(c.b);
+        EXPECT_EQ(rf_distance(a.table, b.table, a.list, b.list, a.count, b.count), c.expected);
     }
 }
 

@@ -7,20 +7,11 @@
 
 #include "engine_test_support.hpp"
 #include "rf_distance.hpp"
-#include "tree_reconstruction.hpp"
 
 namespace rf::testing {
 namespace {
 
-struct Rebuilt {
-    explicit Rebuilt(const DistanceMatrix& matrix)
-        : table(matrix.leaf_count()), list(matrix.leaf_count()), count(build_cluster_table(matrix, table, list)) {}
-    ClusterTable table;
-    ClusterList list;
-    std::int32_t count;
-};
-
-std::vector<tools::Cluster> clusters_of(const Rebuilt& tree) {
+std::vector<tools::Cluster> clusters_of(const Described& tree) {
     std::vector<tools::Cluster> clusters;
     for (std::int32_t p = 1; p <= tree.count; ++p) {
         const ClusterTable::Word* row = tree.table.row(tree.list[p]);
@@ -30,7 +21,7 @@ std::vector<tools::Cluster> clusters_of(const Rebuilt& tree) {
     return clusters;
 }
 
-bool in_cluster_order(const Rebuilt& tree) {
+bool in_cluster_order(const Described& tree) {
     for (std::int32_t p = 1; p < tree.count; ++p) {
         if (compare_cluster_rows(tree.table.row(tree.list[p]), tree.table.row(tree.list[p + 1]),
                                  tree.table.words_per_row()) >= 0) {
@@ -52,8 +43,8 @@ TEST(EngineProperties, RebuildsEveryRandomTreeAndItsDistances) {
         const tools::RandomTree tree_b = tools::make_random_tree(n, shape_b, rng, 0.05, 1.0);
         SCOPED_TRACE("trial " + std::to_string(trial) + ", n = " + std::to_string(n));
 
-        const Rebuilt a(tools::path_length_matrix(tree_a));
-        const Rebuilt b(tools::path_length_matrix(tree_b));
+        const Described a(tools::path_length_matrix(tree_a));
+        const Described b(tools::path_length_matrix(tree_b));
         const std::vector<tools::Cluster> truth_a = tools::clusters_below_leaf_one(tree_a);
         const std::vector<tools::Cluster> truth_b = tools::clusters_below_leaf_one(tree_b);
         ASSERT_EQ(clusters_of(a), truth_a);

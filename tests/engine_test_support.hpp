@@ -3,11 +3,14 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <set>
 #include <vector>
 
-#include "engine_types.hpp"
+#include "cluster_table.hpp"
+#include "distance_matrix.hpp"
 #include "random_tree.hpp"
+#include "tree_reconstruction.hpp"
 
 namespace rf::testing {
 
@@ -43,6 +46,19 @@ inline LeafSet leaves_of(const ClusterTable& table, std::int32_t cluster) {
     }
     return leaves;
 }
+
+// A matrix's tree described as rf_compare compares it; count 0 when the
+// matrix is not additive.
+struct Described {
+    explicit Described(const DistanceMatrix& matrix) : table(matrix.leaf_count()), list(matrix.leaf_count()) {
+        if (const std::optional<ClusterTree> tree = rebuild_tree(matrix)) {
+            count = describe_clusters(*tree, table, list);
+        }
+    }
+    ClusterTable table;
+    ClusterList list;
+    std::int32_t count = 0;
+};
 
 // The clusters of list positions 1..count, in list order.
 inline std::vector<LeafSet> listed_clusters(const ClusterTable& table, const ClusterList& list, std::int32_t count) {

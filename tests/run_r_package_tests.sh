@@ -7,5 +7,5 @@ tarball=$1 library=$2
 mkdir -p "$library"
 R CMD INSTALL --no-multiarch --install-tests --library="$library" "$tarball" >"$library/install.log" 2>&1 ||
   { cat "$library/install.log" >&2; exit 1; }
-Rscript -e ".libPaths(c('$library', .libPaths()))" \
+NOT_CRAN=true Rscript -e ".libPaths(c('$library', .libPaths()))" \
         -e "testthat::test_package('rfcompare', reporter = 'summary', stop_on_failure = TRUE)"

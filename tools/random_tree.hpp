@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "engine_types.hpp"
+#include "distance_matrix.hpp"
 
 namespace rf::tools {
 

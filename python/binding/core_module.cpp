@@ -1,7 +1,9 @@
-// rf_compare._core: the library's interface as Python sees it, NumPy arrays
-// in and out. The package rf_compare checks the arguments and gives the
-// messages; this module converts, and lets go of the interpreter while the
-// library works, so that other Python threads run meanwhile.
+// rf_compare._core: the library's interface as Python sees it. It only
+// translates: Python objects into matrices, one at a time as the library
+// asks for them; the library's errors into Python's exceptions, in one
+// place; Ctrl-C into the library's interruption check. It lets go of the
+// interpreter while the library works, so that other Python threads run
+// meanwhile, and touches Python only from the calling thread.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -24,43 +26,154 @@ rf_compare::MatrixView view_of(const DoubleArray& matrix) {
     return {matrix.data(), matrix.shape(0), matrix.shape(1), matrix.strides(0), matrix.strides(1)};
 }
 
-void require_dimensions(const DoubleArray& array, py::ssize_t dimensions) {
-    if (array.ndim() != dimensions) {
-        throw rf_compare::BadArgument("not " + std::to_string(dimensions) + "-dimensional");
-    }
-}
-
-// Raises the module's own exception class `name` with (message, index).
-void raise_indexed(const char* name, const char* message, std::optional<std::size_t> index) {
-    const py::object type = py::module_::import("rf_compare._core").attr(name);
-    const py::object argument = index ? py::object(py::int_(*index)) : py::object(py::none());
-    PyErr_SetObject(type.ptr(), py::make_tuple(message, argument).ptr());
-}
-
+// The library's errors as Python's exceptions.
 void translate_errors(std::exception_ptr failure) {
     try {
         if (failure) {
             std::rethrow_exception(failure);
         }
-    } catch (const rf_compare::FileNotFound& e) {
-        PyErr_SetString(PyExc_FileNotFoundError, e.what());
-    } catch (const rf_compare::TooLarge& e) {
-        PyErr_SetString(PyExc_MemoryError, e.what());
-    } catch (const rf_compare::BadInput& e) {
+    } catch (const rf_compare::Error& e) {
+        switch (e.kind()) {
+        case rf_compare::ErrorKind::file_not_found:
+            PyErr_SetString(PyExc_FileNotFoundError, e.what());
+            return;
+        case rf_compare::ErrorKind::too_large:
+            PyErr_SetString(PyExc_MemoryError, e.what());
+            return;
+        case rf_compare::ErrorKind::not_additive: {
+            const py::object type = py::module_::import("rf_compare").attr("NotAdditiveError");
+            const py::object error = type(e.what(), e.place().matrix.value_or(0));
+            PyErr_SetObject(type.ptr(), error.ptr());
+            return;
+        }
+        case rf_compare::ErrorKind::cancelled:
+            if (PyErr_Occurred() == nullptr) { // the check left Ctrl-C's exception to raise
+                PyErr_SetNone(PyExc_KeyboardInterrupt);
+            }
+            return;
+        case rf_compare::ErrorKind::bad_input:
+        case rf_compare::ErrorKind::bad_argument:
+            break;
+        }
         PyErr_SetString(PyExc_ValueError, e.what());
-    } catch (const rf_compare::BadArgument& e) {
-        raise_indexed("BadArgument", e.what(), e.matrix);
-    } catch (const rf_compare::NotAdditive& e) {
-        raise_indexed("NotAdditive", e.what(), e.index);
     }
+}
+
+// Ctrl-C, as the library asks for it: Python's signal handlers run, and a
+// KeyboardInterrupt they raise stays set for translate_errors to find.
+bool interrupted() {
+    const py::gil_scoped_acquire held;
+    return PyErr_CheckSignals() != 0;
+}
+
+// An array the library reads, let go of with the interpreter held,
+// whichever way the library drops it.
+class HeldArray {
+public:
+    explicit HeldArray(DoubleArray array) : array_(std::move(array)) {}
+    HeldArray(const HeldArray&) = delete;
+    HeldArray& operator=(const HeldArray&) = delete;
+    ~HeldArray() {
+        const py::gil_scoped_acquire held;
+        array_.release().dec_ref();
+    }
+
+private:
+    DoubleArray array_;
+};
+
+// Any iterable of matrices, each made a float64 array by the package's own
+// conversion when the library asks for it.
+class IterableSupply final : public rf_compare::MatrixSupply {
+public:
+    IterableSupply(const py::iterable& matrices, py::function convert)
+        : iterator_(py::iter(matrices)), convert_(std::move(convert)) {}
+    IterableSupply(const IterableSupply&) = delete;
+    IterableSupply& operator=(const IterableSupply&) = delete;
+    ~IterableSupply() override {
+        const py::gil_scoped_acquire held;
+        iterator_.release().dec_ref();
+        convert_.release().dec_ref();
+    }
+
+    std::optional<Matrix> next() override {
+        const py::gil_scoped_acquire held;
+        if (iterator_ == py::iterator::sentinel()) {
+            return std::nullopt;
+        }
+        const auto item = py::reinterpret_borrow<py::object>(*iterator_);
+        auto array = py::cast<DoubleArray>(convert_(item, index_++));
+        ++iterator_;
+        const rf_compare::MatrixView view = view_of(array);
+        return Matrix{view, std::make_shared<HeldArray>(std::move(array))};
+    }
+
+private:
+    py::iterator iterator_;
+    py::function convert_;
+    std::size_t index_ = 0;
+};
+
+rf_compare::Metric metric_of(const std::string& name) {
+    const std::optional<rf_compare::Metric> metric = rf_compare::metric_named(name);
+    if (!metric) {
+        throw rf_compare::Error(rf_compare::ErrorKind::bad_argument,
+                                "metric must be 'rf', 'wrf' or 'kf', not '" + name + "'");
+    }
+    return *metric;
+}
+
+// The trees of the matrices, compared: the cells `rows` asks for ("all",
+// "first" or "condensed"), whole numbers for Robinson-Foulds counts of
+// trees that were all rebuilt.
+py::array compare(const py::object& matrices, const py::function& convert, const std::string& metric_name,
+                  bool normalised, bool mark_not_additive, const std::string& rows, std::size_t threads) {
+    const rf_compare::TableRequest request{metric_of(metric_name), normalised,
+                                           rows == "first"       ? rf_compare::Rows::first
+                                           : rows == "condensed" ? rf_compare::Rows::condensed
+                                                                 : rf_compare::Rows::all};
+    rf_compare::check_request(request);
+    rf_compare::SetOptions options;
+    options.when_not_additive =
+        mark_not_additive ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop;
+    options.keep_lengths = request.metric != rf_compare::Metric::rf;
+    options.threads = threads;
+    options.interrupted = interrupted;
+    rf_compare::TreeSet trees(options);
+    std::optional<rf_compare::TreeTable> table;
+    if (py::isinstance<rf_compare::MatrixReader>(matrices)) {
+        auto& reader = matrices.cast<rf_compare::MatrixReader&>();
+        const py::gil_scoped_release unlocked;
+        trees.add_all(reader); // straight from the file, no array in between
+        table.emplace(trees.finish());
+    } else {
+        IterableSupply supply(matrices, convert);
+        const py::gil_scoped_release unlocked;
+        trees.add_all(supply);
+        table.emplace(trees.finish());
+    }
+    if (table->size() == 0) {
+        throw rf_compare::Error(rf_compare::ErrorKind::bad_argument, "no matrix given");
+    }
+    const auto size = static_cast<py::ssize_t>(table->cells(request));
+    if (request.metric == rf_compare::Metric::rf && !normalised && !mark_not_additive) {
+        py::array_t<std::int64_t> counts(size);
+        const std::span<std::int64_t> out(counts.mutable_data(), static_cast<std::size_t>(size));
+        const py::gil_scoped_release unlocked;
+        table->counts(request, out);
+        return counts;
+    }
+    py::array_t<double> cells(size);
+    const std::span<double> out(cells.mutable_data(), static_cast<std::size_t>(size));
+    const py::gil_scoped_release unlocked;
+    table->distances(request, out);
+    return cells;
 }
 
 } // namespace
 
 PYBIND11_MODULE(_core, m) {
     m.doc() = "The compiled core of rf_compare; use the package rf_compare instead.";
-    m.attr("BadArgument") = py::handle(PyErr_NewException("rf_compare._core.BadArgument", PyExc_ValueError, nullptr));
-    m.attr("NotAdditive") = py::handle(PyErr_NewException("rf_compare._core.NotAdditive", PyExc_ValueError, nullptr));
     py::register_exception_translator(translate_errors);
 
     m.def("version", &rf_compare::version, "The library's version.");
@@ -73,20 +186,21 @@ PYBIND11_MODULE(_core, m) {
              }),
              py::arg("path"), py::arg("count"))
         .def_property_readonly("leaf_count", &rf_compare::MatrixReader::leaf_count)
-        .def(
-            "read_next",
-            [](rf_compare::MatrixReader& reader) -> std::optional<py::array_t<double>> {
-                const py::ssize_t n = reader.leaf_count();
-                py::array_t<double> matrix({n, n});
-                const std::span<double> cells(matrix.mutable_data(), static_cast<std::size_t>(n * n));
-                bool read = false;
-                {
-                    const py::gil_scoped_release unlocked;
-                    read = reader.read_next(cells);
-                }
-                return read ? std::optional(matrix) : std::nullopt;
-            },
-            "The next matrix, or None when every matrix has been read.");
+        .def("__iter__", [](rf_compare::MatrixReader& reader) -> rf_compare::MatrixReader& { return reader; })
+        .def("__next__", [](rf_compare::MatrixReader& reader) {
+            const py::ssize_t n = reader.leaf_count();
+            py::array_t<double> matrix({n, n});
+            const std::span<double> cells(matrix.mutable_data(), static_cast<std::size_t>(n * n));
+            bool read = false;
+            {
+                const py::gil_scoped_release unlocked;
+                read = reader.read_next(cells);
+            }
+            if (!read) {
+                throw py::stop_iteration();
+            }
+            return matrix;
+        });
 
     py::class_<rf_compare::Tree>(m, "Tree", "A tree rebuilt from an additive distance matrix.")
         .def_property_readonly("leaf_count", &rf_compare::Tree::leaf_count, "The number of leaves, n.")
@@ -98,46 +212,12 @@ PYBIND11_MODULE(_core, m) {
     m.def(
         "rebuild",
         [](const DoubleArray& matrix, std::vector<std::string> names) {
-            require_dimensions(matrix, 2);
+            const rf_compare::MatrixView view = view_of(matrix);
             const py::gil_scoped_release unlocked;
-            return rf_compare::rebuild(view_of(matrix), std::move(names));
+            return rf_compare::rebuild(view, std::move(names));
         },
         py::arg("matrix"), py::arg("names"));
 
-    py::class_<rf_compare::TreeSet>(m, "TreeSet", "Trees rebuilt from matrices as they come.")
-        .def(py::init([](bool mark, bool keep_lengths) {
-                 return rf_compare::TreeSet(mark ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop,
-                                            keep_lengths);
-             }),
-             py::arg("mark_not_additive"), py::arg("keep_lengths"))
-        .def_property_readonly("size", &rf_compare::TreeSet::size)
-        .def(
-            "add_all",
-            [](rf_compare::TreeSet& set, const std::vector<DoubleArray>& matrices) {
-                std::vector<rf_compare::MatrixView> views;
-                for (const DoubleArray& matrix : matrices) {
-                    require_dimensions(matrix, 2);
-                    views.push_back(view_of(matrix));
-                }
-                const py::gil_scoped_release unlocked;
-                set.add_all(views);
-            },
-            py::arg("matrices"))
-        .def(
-            "distances",
-            [](rf_compare::TreeSet& set, const std::string& metric_name, bool normalised, bool first_row_only) {
-                const std::optional<rf_compare::Metric> metric = rf_compare::metric_named(metric_name);
-                if (!metric) {
-                    throw rf_compare::BadArgument("unknown metric " + metric_name);
-                }
-                const auto m = static_cast<py::ssize_t>(set.size());
-                py::array_t<double> table(first_row_only ? std::min<py::ssize_t>(m, 1) * m : m * m);
-                const std::span<double> cells(table.mutable_data(), static_cast<std::size_t>(table.size()));
-                {
-                    const py::gil_scoped_release unlocked;
-                    set.distances(*metric, normalised, first_row_only, cells);
-                }
-                return table;
-            },
-            py::arg("metric"), py::arg("normalised"), py::arg("first_row_only"));
+    m.def("compare", &compare, py::arg("matrices"), py::arg("convert"), py::arg("metric"), py::arg("normalised"),
+          py::arg("mark_not_additive"), py::arg("rows"), py::arg("threads"));
 }

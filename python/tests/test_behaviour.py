@@ -3,6 +3,7 @@ matrices that are not additive, any iterable and any memory layout taken,
 memory kept to one matrix at a time, other threads running meanwhile."""
 
 import resource
+import signal
 import subprocess
 import sys
 import threading
@@ -47,7 +48,7 @@ BAD_CALLS = [
     ("unknown metric", lambda: rf_compare.pairs([EDGE_34], metric="RF"), ValueError,
      "metric must be 'rf', 'wrf' or 'kf', not 'RF'"),
     ("normalised kf", lambda: rf_compare.pairs([EDGE_34], metric="kf", normalised=True), ValueError,
-     "normalised applies to metric 'rf' only: 'kf' has no largest possible value"),
+     "normalised applies to metric rf only: kf has no largest possible value"),
     ("unknown not_additive", lambda: rf_compare.first_against_others([EDGE_34], not_additive="skip"), ValueError,
      "not_additive must be 'raise' or 'nan', not 'skip'"),
     ("names: too few", lambda: rf_compare.rebuild(EDGE_34, names=["a", "b"]), ValueError, "2 names for 4 leaves"),
@@ -156,3 +157,39 @@ def test_the_tree_space_example_draws_its_picture(tmp_path):
     subprocess.run([sys.executable, examples / "tree_space.py", examples / "five_trees_12_leaves.txt",
                     tmp_path / "space.png", "--metric", "wrf"], check=True)
     assert (tmp_path / "space.png").read_bytes().startswith(b"\x89PNG")
+
+
+def test_ctrl_c_stops_a_long_call_within_half_a_second(rng):
+    n, m = 60, 7000
+    families = [random_tree(n, rng).path_lengths() for _ in range(2)]
+    swaps = np.random.default_rng(3)
+
+    def member(k):  # half of one tree, half of another, two leaves swapped: long lists of shared splits
+        order = np.arange(n)
+        i, j = swaps.integers(1, n, 2)
+        order[[i, j]] = order[[j, i]]
+        return families[k % 2][np.ix_(order, order)]
+
+    stack = np.stack([member(k) for k in range(m)])
+    whole = []
+    for _ in range(2):  # the first call pays for warming up
+        start = time.monotonic()
+        rf_compare.pairs(stack)
+        whole.append(time.monotonic() - start)
+    # Once while the trees are rebuilt, once while the table is computed.
+    for delay in (0.02, min(whole) / 3):
+        sent = []
+
+        def interrupt():
+            sent.append(time.monotonic())
+            signal.pthread_kill(threading.main_thread().ident, signal.SIGINT)
+
+        timer = threading.Timer(delay, interrupt)
+        timer.start()
+        try:
+            with pytest.raises(KeyboardInterrupt):
+                rf_compare.pairs(stack)
+            stopped = time.monotonic()
+        finally:
+            timer.join()
+        assert stopped - sent[0] < 0.5, (delay, whole, stopped - sent[0])

@@ -11,16 +11,13 @@ read_matrices <- function(path, m = NULL) {
       stop("m must be a whole number of at least 1")
     }
   }
-  rfc_read_matrices(path.expand(path), if (is.null(m)) NULL else as.numeric(m))
+  library_result(rfc_read_matrices(path.expand(path), if (is.null(m)) NULL else as.numeric(m)))$matrices
 }
 
 rebuild <- function(d) {
   d <- checked_matrix(d, "d")
   labels <- leaf_names(d, "d")
-  parts <- rfc_rebuild(d)
-  if (is.null(parts)) {
-    signal_not_additive(1L, "d is not an additive distance")
-  }
+  parts <- library_result(rfc_rebuild(d), list(d), "d")
   tree <- list(edge = parts$edge, edge.length = parts$edge.length, Nnode = parts$Nnode,
                tip.label = if (is.null(labels)) as.character(seq_len(nrow(d))) else labels)
   structure(tree, class = "phylo", order = "cladewise")
@@ -42,35 +39,46 @@ rf_pairs <- function(matrices, metric = c("rf", "wrf", "kf"), normalised = FALSE
   if (!is.logical(normalised) || length(normalised) != 1L || is.na(normalised)) {
     stop("normalised must be TRUE or FALSE")
   }
-  if (normalised && metric != "rf") {
-    stop("normalised applies to metric \"rf\" only: \"", metric, "\" has no largest possible value")
-  }
   given <- matrix_list(matrices)
   m <- length(given)
-  table <- matrix(compare_all(given, metric, normalised, not_additive, first_row_only = FALSE),
-                  m, m, byrow = TRUE)
   labels <- if (is.null(names(given))) seq_len(m) else names(given)
-  structure(table[lower.tri(table)], Size = m, Labels = labels, Diag = FALSE, Upper = FALSE,
+  structure(compare_all(given, metric, normalised, not_additive, first_row_only = FALSE),
+            Size = m, Labels = labels, Diag = FALSE, Upper = FALSE,
             method = if (normalised) "rf, normalised" else metric, call = match.call(), class = "dist")
 }
 
-# The distances, by rows, after every matrix has been checked and its
-# leaves put in the first matrix's order of names.
+# The distances of the first tree to every tree, or those of a dist, after
+# every matrix has been checked and its leaves put in the first matrix's
+# order of names.
 compare_all <- function(given, metric, normalised, not_additive, first_row_only) {
   orders <- leaf_orders(given)
-  result <- rfc_compare(given, orders, not_additive == "na", metric, normalised, first_row_only)
-  if (!is.null(result$not_additive)) {
-    k <- as.integer(result$not_additive)
-    signal_not_additive(k, sprintf("matrix %d is not an additive distance", k))
-  }
-  result$distances
+  library_result(rfc_compare(given, orders, not_additive == "na", metric, normalised, first_row_only),
+                 given)$distances
 }
 
-# Signals the condition of a matrix that is not additive; `index` counts
-# the matrices from 1.
-signal_not_additive <- function(index, message) {
-  stop(structure(class = c("rfcompare_not_additive", "error", "condition"),
-                 list(message = message, call = NULL, index = index)))
+# The library's answer, or its error as R's condition: the one place where
+# the library's errors become the package's messages. `given` are the
+# matrices the call was given; `subject` names a matrix given alone.
+library_result <- function(result, given = NULL, subject = NULL) {
+  error <- result$error
+  if (is.null(error)) {
+    return(result)
+  }
+  k <- if (is.null(subject)) error$matrix else 1
+  what <- if (!is.null(subject)) subject else sprintf("matrix %d", as.integer(k))
+  if (error$kind == "not_additive") {
+    stop(structure(class = c("rfcompare_not_additive", "error", "condition"),
+                   list(message = paste(what, error$detail), call = NULL, index = as.integer(k))))
+  }
+  if (error$kind != "bad_argument" || is.na(k)) {
+    stop(error$message, call. = FALSE)
+  }
+  if (!is.na(error$row)) {  # an entry that is not finite, named as R names it
+    value <- given[[k]][error$row, error$column]
+    stop(sprintf("%s has NA, NaN or infinite entries: the first is %s at row %d, column %d",
+                 what, format(value), as.integer(error$row), as.integer(error$column)), call. = FALSE)
+  }
+  stop(paste0(what, if (startsWith(error$detail, ":")) "" else " ", error$detail), call. = FALSE)
 }
 
 # A list of checked matrices from a list or an array with dim c(n, n, m).
@@ -93,18 +101,11 @@ matrix_list <- function(matrices) {
   }
   checked <- lapply(seq_along(given), function(k) checked_matrix(given[[k]], sprintf("matrix %d", k)))
   names(checked) <- names(given)
-  n <- nrow(checked[[1L]])
-  for (k in seq_along(checked)) {
-    if (nrow(checked[[k]]) != n) {
-      stop(sprintf("matrix %d has %d leaves and matrix 1 has %d: all must have the same number",
-                   k, nrow(checked[[k]]), n))
-    }
-  }
   checked
 }
 
-# A square numeric matrix of at least 2 leaves, every entry finite, stored
-# as doubles; a dist object is taken as its matrix.
+# A numeric matrix (a dist object taken as its matrix); the library checks
+# its shape and entries.
 checked_matrix <- function(d, what) {
   if (inherits(d, "dist")) {
     d <- as.matrix(d)
@@ -114,20 +115,6 @@ checked_matrix <- function(d, what) {
   }
   if (!is.numeric(d)) {
     stop(what, " is not numeric: it holds ", typeof(d), " values")
-  }
-  if (nrow(d) != ncol(d)) {
-    stop(sprintf("%s is not square: %d rows, %d columns", what, nrow(d), ncol(d)))
-  }
-  if (nrow(d) < 2L) {
-    stop(what, " has fewer than 2 leaves")
-  }
-  if (!all(is.finite(d))) {
-    bad <- which(!is.finite(d), arr.ind = TRUE)
-    stop(sprintf("%s has NA, NaN or infinite entries: the first is %s at row %d, column %d",
-                 what, format(d[bad[1L, 1L], bad[1L, 2L]]), bad[1L, 1L], bad[1L, 2L]))
-  }
-  if (!is.double(d)) {
-    storage.mode(d) <- "double"
   }
   d
 }

@@ -1,9 +1,11 @@
-// The library's interface as R sees it. R checks the arguments and gives
-// the messages; this converts, and works on R's thread alone: the
-// library's own threads never touch R.
+// The library's interface as R sees it. It only translates: R's matrices
+// into the library's, one at a time as the library asks for them (leaves
+// put in the order the package's names give); the library's errors into a
+// list the package turns into R's conditions; R's interrupt into the
+// library's interruption check. R is touched from R's thread alone: the
+// library calls the supply and the check from the calling thread.
 #include <Rcpp.h>
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,62 +14,119 @@
 
 namespace {
 
-// Matrices rebuilt per check for an interrupt: enough to keep every core
-// busy, a few milliseconds' work for matrices of a hundred leaves.
-constexpr R_xlen_t MATRICES_PER_BATCH = 64;
-
 // R stores a matrix by columns: entry (i, j) at i + j * n.
-rf_compare::MatrixView view_of(const Rcpp::NumericMatrix& matrix) {
-    const auto n = static_cast<std::int64_t>(matrix.nrow());
-    return {matrix.begin(), n, static_cast<std::int64_t>(matrix.ncol()), static_cast<std::int64_t>(sizeof(double)),
-            n * static_cast<std::int64_t>(sizeof(double))};
+rf_compare::MatrixView view_of(const double* cells, R_xlen_t rows, R_xlen_t columns) {
+    const auto step = static_cast<std::int64_t>(sizeof(double));
+    return {cells, static_cast<std::int64_t>(rows), static_cast<std::int64_t>(columns), step,
+            static_cast<std::int64_t>(rows) * step};
 }
 
-// The matrix with its leaves in the given order (1-based, as R's match()
-// gives it), in `cells`, by columns.
-rf_compare::MatrixView reordered(const Rcpp::NumericMatrix& matrix, const Rcpp::IntegerVector& order,
-                                 std::vector<double>& cells) {
-    const R_xlen_t n = order.size();
-    cells.resize(static_cast<std::size_t>(n * n));
-    for (R_xlen_t j = 0; j < n; ++j) {
-        for (R_xlen_t i = 0; i < n; ++i) {
-            cells[static_cast<std::size_t>(i + j * n)] = matrix(order[i] - 1, order[j] - 1);
-        }
-    }
-    return {cells.data(), n, n, static_cast<std::int64_t>(sizeof(double)), n * static_cast<std::int64_t>(sizeof(double))};
+// The library's error as the package reads it: its kind, where it was
+// found (counted from 1, NA where unknown), what was found, and the whole
+// message.
+Rcpp::List error_list(const rf_compare::Error& e) {
+    static const char* const KINDS[] = {"file_not_found", "bad_input",  "bad_argument",
+                                        "not_additive",   "too_large",  "cancelled"};
+    const auto counted = [](const auto& place) {
+        return place ? static_cast<double>(*place) + 1 : NA_REAL;
+    };
+    const rf_compare::ErrorPlace& place = e.place();
+    return Rcpp::List::create(Rcpp::Named("error") = Rcpp::List::create(
+                                  Rcpp::Named("kind") = KINDS[static_cast<int>(e.kind())],
+                                  Rcpp::Named("matrix") = counted(place.matrix), Rcpp::Named("row") = counted(place.row),
+                                  Rcpp::Named("column") = counted(place.column), Rcpp::Named("detail") = e.detail(),
+                                  Rcpp::Named("message") = std::string(e.what())));
 }
+
+// R's interrupt, asked for without leaving C++ by a long jump.
+void check_interrupt(void* /*unused*/) { R_CheckUserInterrupt(); }
+bool interrupted() { return R_ToplevelExec(check_interrupt, nullptr) == FALSE; }
+
+// Runs a call of the library: its result, or its error as a list; an
+// interrupt goes back to R as R's own.
+template <typename Call>
+SEXP translated(Call&& call) {
+    try {
+        return call();
+    } catch (const rf_compare::Error& e) {
+        if (e.kind() == rf_compare::ErrorKind::cancelled) {
+            throw Rcpp::internal::InterruptedException();
+        }
+        return error_list(e);
+    }
+}
+
+// The matrices of an R list, each as doubles and, where an order is given,
+// with its leaves in that order (1-based, as R's match() gives it).
+class ListSupply final : public rf_compare::MatrixSupply {
+public:
+    ListSupply(Rcpp::List matrices, Rcpp::List orders) : matrices_(std::move(matrices)), orders_(std::move(orders)) {}
+
+    std::optional<Matrix> next() override {
+        if (next_ == matrices_.size()) {
+            return std::nullopt;
+        }
+        const R_xlen_t k = next_++;
+        auto held = std::make_shared<Held>(Held{Rcpp::NumericMatrix(matrices_[k]), {}});
+        const Rcpp::NumericMatrix& matrix = held->matrix;
+        if (Rf_isNull(orders_[k])) {
+            return Matrix{view_of(matrix.begin(), matrix.nrow(), matrix.ncol()), held};
+        }
+        const Rcpp::IntegerVector order(orders_[k]);
+        const R_xlen_t n = order.size();
+        held->reordered.resize(static_cast<std::size_t>(n * n));
+        for (R_xlen_t j = 0; j < n; ++j) {
+            for (R_xlen_t i = 0; i < n; ++i) {
+                held->reordered[static_cast<std::size_t>(i + j * n)] = matrix(order[i] - 1, order[j] - 1);
+            }
+        }
+        return Matrix{view_of(held->reordered.data(), n, n), held};
+    }
+
+private:
+    struct Held {
+        Rcpp::NumericMatrix matrix;
+        std::vector<double> reordered;
+    };
+    Rcpp::List matrices_;
+    Rcpp::List orders_;
+    R_xlen_t next_ = 0;
+};
 
 } // namespace
 
+// The matrices of a matrix file, or the library's error.
 // [[Rcpp::export]]
-Rcpp::List rfc_read_matrices(std::string path, Rcpp::Nullable<Rcpp::NumericVector> m) {
-    std::optional<std::int64_t> count;
-    if (m.isNotNull()) {
-        count = static_cast<std::int64_t>(Rcpp::NumericVector(m)[0]);
-    }
-    rf_compare::MatrixReader reader(path, count);
-    const std::int32_t n = reader.leaf_count();
-    std::vector<double> cells(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
-    Rcpp::List matrices;
-    while (reader.read_next(cells)) {
-        Rcpp::NumericMatrix matrix(n, n);
-        for (std::int32_t i = 0; i < n; ++i) {
-            for (std::int32_t j = 0; j < n; ++j) {
-                matrix(i, j) = cells[static_cast<std::size_t>(i) * static_cast<std::size_t>(n) + static_cast<std::size_t>(j)];
-            }
+SEXP rfc_read_matrices(std::string path, Rcpp::Nullable<Rcpp::NumericVector> m) {
+    return translated([&]() -> SEXP {
+        std::optional<std::int64_t> count;
+        if (m.isNotNull()) {
+            count = static_cast<std::int64_t>(Rcpp::NumericVector(m)[0]);
         }
-        matrices.push_back(matrix);
-        Rcpp::checkUserInterrupt();
-    }
-    return matrices;
+        rf_compare::MatrixReader reader(path, count);
+        const std::int32_t n = reader.leaf_count();
+        std::vector<double> cells(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+        Rcpp::List matrices;
+        while (reader.read_next(cells)) {
+            Rcpp::NumericMatrix matrix(n, n);
+            for (std::int32_t i = 0; i < n; ++i) {
+                for (std::int32_t j = 0; j < n; ++j) {
+                    matrix(i, j) = cells[static_cast<std::size_t>(i) * static_cast<std::size_t>(n) + static_cast<std::size_t>(j)];
+                }
+            }
+            matrices.push_back(matrix);
+            Rcpp::checkUserInterrupt();
+        }
+        return Rcpp::List::create(Rcpp::Named("matrices") = matrices);
+    });
 }
 
-// The rebuilt tree's edges, as ape's phylo holds them; NULL when the
-// matrix is not additive.
+// The rebuilt tree's edges, as ape's phylo holds them, or the library's
+// error.
 // [[Rcpp::export]]
 SEXP rfc_rebuild(Rcpp::NumericMatrix d) {
-    try {
-        const rf_compare::Tree tree = rf_compare::rebuild(view_of(d));
+    return translated([&]() -> SEXP {
+        const rf_compare::Tree tree = rf_compare::rebuild(view_of(d.begin(), d.nrow(), d.ncol()));
         const std::vector<rf_compare::TreeEdge> edges = tree.edges();
         Rcpp::IntegerMatrix edge(static_cast<int>(edges.size()), 2);
         Rcpp::NumericVector length(static_cast<R_xlen_t>(edges.size()));
@@ -79,39 +138,30 @@ SEXP rfc_rebuild(Rcpp::NumericMatrix d) {
         const int inner = static_cast<int>(edges.size()) - tree.leaf_count() + 1;
         return Rcpp::List::create(Rcpp::Named("edge") = edge, Rcpp::Named("edge.length") = length,
                                   Rcpp::Named("Nnode") = std::max(inner, 1));
-    } catch (const rf_compare::NotAdditive&) {
-        return R_NilValue;
-    }
+    });
 }
 
-// Every tree against every other (or the first against all): the table by
-// rows, or the 1-based number of the first matrix that is not additive.
+// The distances of the first tree to all (`first_only`), or of every tree
+// to the trees after it in the order of a dist; or the library's error.
 // `orders`: for each matrix, NULL or the order to put its leaves in.
 // [[Rcpp::export]]
-Rcpp::List rfc_compare(Rcpp::List matrices, Rcpp::List orders, bool mark_not_additive, std::string metric,
-                       bool normalised, bool first_row_only) {
-    rf_compare::TreeSet trees(mark_not_additive ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop,
-                              metric != "rf");
-    std::vector<std::vector<double>> cells(static_cast<std::size_t>(MATRICES_PER_BATCH));
-    try {
-        for (R_xlen_t first = 0; first < matrices.size(); first += MATRICES_PER_BATCH) {
-            const R_xlen_t last = std::min(matrices.size(), first + MATRICES_PER_BATCH);
-            std::vector<Rcpp::NumericMatrix> batch;
-            std::vector<rf_compare::MatrixView> views;
-            for (R_xlen_t k = first; k < last; ++k) {
-                batch.emplace_back(matrices[k]);
-                views.push_back(Rf_isNull(orders[k]) ? view_of(batch.back())
-                                                     : reordered(batch.back(), Rcpp::IntegerVector(orders[k]),
-                                                                 cells[static_cast<std::size_t>(k - first)]));
-            }
-            trees.add_all(views);
-            Rcpp::checkUserInterrupt();
-        }
-    } catch (const rf_compare::NotAdditive& e) {
-        return Rcpp::List::create(Rcpp::Named("not_additive") = static_cast<double>(e.index) + 1);
-    }
-    const auto m = static_cast<R_xlen_t>(trees.size());
-    Rcpp::NumericVector table(first_row_only ? std::min<R_xlen_t>(m, 1) * m : m * m);
-    trees.distances(*rf_compare::metric_named(metric), normalised, first_row_only, {table.begin(), table.end()});
-    return Rcpp::List::create(Rcpp::Named("distances") = table);
+SEXP rfc_compare(Rcpp::List matrices, Rcpp::List orders, bool mark_not_additive, std::string metric,
+                 bool normalised, bool first_only) {
+    return translated([&]() -> SEXP {
+        const rf_compare::TableRequest request{*rf_compare::metric_named(metric), normalised,
+                                               first_only ? rf_compare::Rows::first : rf_compare::Rows::condensed};
+        rf_compare::check_request(request);
+        rf_compare::SetOptions options;
+        options.when_not_additive =
+            mark_not_additive ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop;
+        options.keep_lengths = request.metric != rf_compare::Metric::rf;
+        options.interrupted = interrupted;
+        rf_compare::TreeSet trees(options);
+        ListSupply supply(matrices, orders);
+        trees.add_all(supply);
+        const rf_compare::TreeTable table = trees.finish();
+        Rcpp::NumericVector cells(Rcpp::no_init(static_cast<R_xlen_t>(table.cells(request))));
+        table.distances(request, {cells.begin(), cells.end()});
+        return Rcpp::List::create(Rcpp::Named("distances") = cells);
+    });
 }

@@ -8,6 +8,6 @@
 #include "run_loop.hpp"
 
 int main() {
-    const int exit_code = rf::run_rf_compare(stdin, stdout, rf::ReaderSettings::for_this_machine());
+    const int exit_code = rf::run_rf_compare(stdin, stdout, rf::ReaderSettings::for_threads(rf::ThreadUse::all_usable()));
     return rf::exit_procedure(exit_code, stdin, stdout, rf::stdout_is_console());
 }

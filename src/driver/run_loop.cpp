@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "cluster_table.hpp"
 #include "console_dialogue.hpp"
-#include "engine_types.hpp"
 #include "file_identity.hpp"
-#include "input_file.hpp"
-#include "matrix_file.hpp"
+#include "matrix_source.hpp"
+#include "messages.hpp"
 #include "result_file.hpp"
 #include "rf_distance.hpp"
 #include "tree_reconstruction.hpp"
@@ -17,23 +17,37 @@ namespace rf {
 
 namespace {
 
+namespace api = rf_compare::detail;
+using rf_compare::Error;
+using rf_compare::ErrorKind;
+
 constexpr int EXIT_NORMAL = 0;
 constexpr int EXIT_FAILURE_CODE = 1;
 
+void print(std::FILE* out, std::string_view text) { std::fwrite(text.data(), 1, text.size(), out); }
+
 void print_name_message(std::FILE* out, const char* before, const std::string& name, const char* after) {
     std::fputs(before, out);
-    std::fwrite(name.data(), 1, name.size(), out);
+    print(out, name);
     std::fputs(after, out);
 }
 
-// Storage for a whole run: one matrix, read into by every matrix in turn
-// (matrix 1's entries are not needed once its tree is built), and the
-// reference and current trees.
-struct RunStorage {
-    explicit RunStorage(std::int32_t n)
-        : matrix(n), reference_table(n), current_table(n), reference_list(n), current_list(n) {}
+void print_too_large(std::FILE* out) {
+    std::fputs(" ", out);
+    print(out, api::DATA_MATRIX_TOO_LARGE);
+    std::fputs("\n ", out);
+}
 
-    DistanceMatrix matrix;
+void print_input_error(std::FILE* out, const std::string& text) {
+    std::fputs("\n\nError\n", out);
+    print(out, text);
+}
+
+// Storage for a whole run beside the matrix being read: the reference and
+// current trees' clusters.
+struct RunStorage {
+    explicit RunStorage(std::int32_t n) : reference_table(n), current_table(n), reference_list(n), current_list(n) {}
+
     ClusterTable reference_table;
     ClusterTable current_table;
     ClusterList reference_list;
@@ -41,46 +55,35 @@ struct RunStorage {
     std::int32_t reference_count = 0;
 };
 
-// Empty when n is beyond 32 bits or the storage cannot be had.
-std::optional<RunStorage> allocate_storage(const LeafCountResult& leaves) {
-    std::optional<RunStorage> storage;
-    if (leaves.status == LeafCountStatus::ok) {
-        try {
-            storage.emplace(leaves.leaf_count);
-        } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
-        }
-    }
-    return storage;
-}
-
 // The matrices of one run and the result file they feed.
 class MatrixLoop {
 public:
-    MatrixLoop(std::FILE* out, MatrixFile& input, RunStorage& storage, std::string result_name)
+    MatrixLoop(std::FILE* out, api::MatrixSource& input, RunStorage& storage, std::string result_name)
         : out_(out), input_(input), storage_(storage), result_name_(std::move(result_name)) {}
 
     int run(std::int32_t matrix_count) {
         for (std::int64_t j = 1; j <= matrix_count; ++j) {
-            const int matrix_number = static_cast<int>(j);
-            std::fprintf(out_, "\n Matrix %d \n", matrix_number);
-            const MatrixReadResult read = input_.read_matrix(storage_.matrix);
-            if (read.status == MatrixStatus::input_ended) {
-                return stop_on_input("\n\nError\nBad matrix number");
-            }
-            if (read.status == MatrixStatus::bad_entry) {
-                std::fprintf(out_, "\n\nError\nBad entry in matrix %d, row %d, column %d", matrix_number,
-                             static_cast<int>(read.row), static_cast<int>(read.column));
-                return stop_on_input("");
+            std::fprintf(out_, "\n Matrix %d \n", static_cast<int>(j));
+            const DistanceMatrix* matrix = nullptr;
+            try {
+                matrix = input_.next();
+            } catch (const Error& e) {
+                print_input_error(out_, e.what());
+                return stop_on_input();
             }
             if (j == 2 && !results_.create(result_name_)) {
                 print_name_message(out_, "\nFile ", result_name_, " cannot be created ");
                 return EXIT_FAILURE_CODE;
             }
-            if (!compare_matrix(j)) {
+            if (!compare_matrix(j, *matrix)) {
+                std::fputs("\n ", out_);
+                print(out_, api::NOT_ADDITIVE);
+                std::fputs(" \n", out_);
                 return results_.close() ? EXIT_FAILURE_CODE : report_unwritten();
             }
-            if (j < matrix_count && input_.input_ended()) {
-                return stop_on_input("\n\nError\nBad matrix number");
+            if (j < matrix_count && input_.at_end()) {
+                print_input_error(out_, std::string(api::BAD_MATRIX_NUMBER));
+                return stop_on_input();
             }
         }
         return close_and_point_to_results(EXIT_NORMAL);
@@ -89,16 +92,17 @@ public:
 private:
     // Rebuilds matrix j's tree; from the second on, writes its distance to
     // the first. False when the matrix is not additive.
-    bool compare_matrix(std::int64_t j) {
+    bool compare_matrix(std::int64_t j, const DistanceMatrix& matrix) {
         RunStorage& s = storage_;
-        if (j == 1) {
-            s.reference_count = build_cluster_table(s.matrix, s.reference_table, s.reference_list);
-            return s.reference_count != 0;
-        }
-        const std::int32_t count = build_cluster_table(s.matrix, s.current_table, s.current_list);
-        if (count == 0) {
+        const std::optional<ClusterTree> tree = rebuild_tree(matrix);
+        if (!tree) {
             return false;
         }
+        if (j == 1) {
+            s.reference_count = describe_clusters(*tree, s.reference_table, s.reference_list);
+            return true;
+        }
+        const std::int32_t count = describe_clusters(*tree, s.current_table, s.current_list);
         results_.write_distance(rf_distance(s.reference_table, s.current_table, s.reference_list, s.current_list,
                                             s.reference_count, count));
         return true;
@@ -106,8 +110,7 @@ private:
 
     // A stop for bad or missing input: once the result file exists, its lines
     // are closed in and pointed to.
-    int stop_on_input(const char* message) {
-        std::fputs(message, out_);
+    int stop_on_input() {
         return results_.is_open() ? close_and_point_to_results(EXIT_FAILURE_CODE) : EXIT_FAILURE_CODE;
     }
 
@@ -127,25 +130,37 @@ private:
     }
 
     std::FILE* out_;
-    MatrixFile& input_;
+    api::MatrixSource& input_;
     RunStorage& storage_;
     std::string result_name_;
     ResultFile results_;
 };
 
 // The matrix file is open and both names are known: n, storage, matrices.
-int process_matrix_file(std::FILE* out, MatrixFile& input, std::int32_t matrix_count, std::string result_name) {
-    const LeafCountResult leaves = input.read_leaf_count();
-    if (leaves.status == LeafCountStatus::bad) {
-        std::fputs("\n\nError\nBad number of objects", out);
+int process_matrix_file(std::FILE* out, api::MatrixSource& input, std::int32_t matrix_count, std::string result_name) {
+    std::optional<RunStorage> storage;
+    try {
+        storage.emplace(input.leaf_count());
+    } catch (const Error& e) {
+        if (e.kind() == ErrorKind::too_large) {
+            print_too_large(out);
+        } else {
+            print_input_error(out, e.what());
+        }
         return EXIT_FAILURE_CODE;
-    }
-    std::optional<RunStorage> storage = allocate_storage(leaves);
-    if (!storage) {
-        std::fputs(" Data matrix is too large\n ", out);
+    } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
+        print_too_large(out);
         return EXIT_FAILURE_CODE;
     }
     return MatrixLoop(out, input, *storage, std::move(result_name)).run(matrix_count);
+}
+
+std::optional<api::MatrixSource> open_matrix_file(const std::string& name, const ReaderSettings& reading) {
+    try {
+        return std::optional<api::MatrixSource>(std::in_place, name, std::nullopt, reading);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -159,8 +174,8 @@ int run_rf_compare(std::FILE* console_in, std::FILE* console_out, const ReaderSe
         report_end_of_console_input(out);
         return EXIT_FAILURE_CODE;
     }
-    std::optional<InputFile> matrix_file = InputFile::open(*matrix_name);
-    if (!matrix_file) {
+    std::optional<api::MatrixSource> input = open_matrix_file(*matrix_name, reading);
+    if (!input) {
         print_name_message(out, "\nFile ", *matrix_name, " was not found ");
         return EXIT_FAILURE_CODE;
     }
@@ -182,9 +197,8 @@ int run_rf_compare(std::FILE* console_in, std::FILE* console_out, const ReaderSe
     if (!matrix_count) {
         return EXIT_FAILURE_CODE;
     }
-    MatrixFile input(std::move(*matrix_file), reading);
-    input.set_matrix_limit(*matrix_count);
-    return process_matrix_file(out, input, *matrix_count, std::move(*result_name));
+    input->limit_to(*matrix_count);
+    return process_matrix_file(out, *input, *matrix_count, std::move(*result_name));
 }
 
 } // namespace rf

@@ -1,9 +1,11 @@
 #include "catalog_thread.hpp"
 
+#include <utility>
+
 namespace rf {
 
-CatalogThread::CatalogThread(std::int32_t leaf_count, bool keep_lengths)
-    : catalog_(leaf_count, keep_lengths), thread_([this] { serve(); }) {}
+CatalogThread::CatalogThread(std::int32_t leaf_count, bool keep_lengths, const ThreadStarter& start)
+    : catalog_(leaf_count, keep_lengths), start_(start) {}
 
 CatalogThread::~CatalogThread() { close(); }
 
@@ -15,10 +17,37 @@ void CatalogThread::close() {
     changed_.notify_all();
 }
 
-void CatalogThread::add_tree(ClusterTree tree, std::int32_t count) {
+void CatalogThread::number(const std::optional<ClusterTree>& tree) {
+    numbered_.trees.push_back(tree ? catalog_.add_tree(*tree) : TreeEdges{});
+}
+
+// Before the thread starts, and when it could not, only the caller's
+// thread touches the catalog and the queue.
+void CatalogThread::number_waiting() {
+    for (; !waiting_.empty(); waiting_.pop_front()) {
+        number(waiting_.front());
+    }
+}
+
+void CatalogThread::add_tree(std::optional<ClusterTree> tree) {
+    if (alone_) {
+        number(tree);
+        return;
+    }
+    if (!thread_) {
+        waiting_.push_back(std::move(tree));
+        if (waiting_.size() == WAKE_AT) {
+            thread_ = try_start_thread(start_, [this] { serve(); });
+            alone_ = !thread_;
+            if (alone_) {
+                number_waiting();
+            }
+        }
+        return;
+    }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return waiting_.size() < MOST_WAITING; });
-    waiting_.emplace_back(std::move(tree), count);
+    waiting_.push_back(std::move(tree));
     // The thread is woken for a batch: a tree takes it far less time to
     // number than a wake-up costs the reader.
     const bool batch_ready = waiting_.size() == WAKE_AT;
@@ -30,7 +59,11 @@ void CatalogThread::add_tree(ClusterTree tree, std::int32_t count) {
 
 NumberedTrees CatalogThread::finish() {
     close();
-    thread_.join();
+    if (thread_) {
+        thread_->join();
+    } else {
+        number_waiting();
+    }
     if (failure_) {
         std::rethrow_exception(failure_);
     }
@@ -40,7 +73,7 @@ NumberedTrees CatalogThread::finish() {
 
 void CatalogThread::serve() {
     for (;;) {
-        std::pair<ClusterTree, std::int32_t> next;
+        std::optional<ClusterTree> next;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return !waiting_.empty() || closed_; });
@@ -55,7 +88,7 @@ void CatalogThread::serve() {
         }
         if (!failure_) {
             try {
-                numbered_.trees.push_back(next.second == 0 ? TreeEdges{} : catalog_.add_tree(next.first, next.second));
+                number(next);
             } catch (...) {
                 failure_ = std::current_exception();
             }

@@ -1,7 +1,11 @@
 // The cluster catalog on a thread of its own: each rebuilt tree is numbered
 // there, in the order the trees come, while the caller goes on reading and
-// rebuilding the next matrices. Owns its thread, which is joined when the
-// numbers are fetched or the object goes.
+// rebuilding the next matrices. The thread starts once a batch of trees is
+// waiting (a few trees are numbered faster than a thread starts), and is
+// joined when the numbers are fetched or the object goes; when no thread
+// can be started, the caller numbers the trees itself.
+//
+// Thread-safety: add_tree() and finish() are the owner's alone.
 #pragma once
 
 #include <condition_variable>
@@ -9,29 +13,30 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
-#include <utility>
-#include <vector>
 
 #include "cluster_catalog.hpp"
-#include "engine_types.hpp"
+#include "cluster_tree.hpp"
+#include "thread_starter.hpp"
+#include "tree_edges.hpp"
 
 namespace rf {
 
 class CatalogThread {
 public:
     // `keep_lengths`: as the catalog's.
-    CatalogThread(std::int32_t leaf_count, bool keep_lengths);
+    CatalogThread(std::int32_t leaf_count, bool keep_lengths, const ThreadStarter& start);
     CatalogThread(const CatalogThread&) = delete;
     CatalogThread& operator=(const CatalogThread&) = delete;
     ~CatalogThread(); // what is still waiting is numbered, then the thread is joined
 
-    // Hands over the next tree, of clusters 1..count (0: a matrix that was
-    // not rebuilt, which has none); waits while many wait.
-    void add_tree(ClusterTree tree, std::int32_t count);
+    // Hands over the next tree; nothing for a matrix that was not rebuilt.
+    // Waits while many wait.
+    void add_tree(std::optional<ClusterTree> tree);
 
     // Waits until every tree handed over is numbered and stops the thread.
-    // Rethrows what the thread met (running out of memory).
+    // Throws what numbering met (std::bad_alloc).
     [[nodiscard]] NumberedTrees finish();
 
 private:
@@ -40,18 +45,22 @@ private:
 
     void close();
     void serve();
+    void number(const std::optional<ClusterTree>& tree);
+    void number_waiting();
 
     ClusterCatalog catalog_;
+    ThreadStarter start_;
+    bool alone_ = false; // no thread could be started: the caller numbers
     std::mutex mutex_;
     // A plain condition variable: GCC 12's stop tokens can miss a wake-up
     // where the platform has no futex (Windows).
     std::condition_variable changed_;
-    std::deque<std::pair<ClusterTree, std::int32_t>> waiting_;
+    std::deque<std::optional<ClusterTree>> waiting_;
     bool closed_ = false;
     // Written by the thread alone, read after it has been joined.
     NumberedTrees numbered_;
     std::exception_ptr failure_;
-    std::jthread thread_; // last: joined before the rest goes
+    std::optional<std::jthread> thread_; // last: joined before the rest goes
 };
 
 } // namespace rf

@@ -4,31 +4,27 @@
 
 namespace rf {
 
-namespace {
-
-// A fixed, well-mixed 64-bit key for each leaf.
-std::uint64_t mix(std::uint64_t x) noexcept {
+std::uint64_t mixed_leaf_key(std::int32_t leaf) noexcept {
+    auto x = static_cast<std::uint64_t>(leaf);
     x += 0x9E3779B97F4A7C15ULL;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
     return x ^ (x >> 31);
 }
 
-} // namespace
-
-ClusterCatalog::ClusterCatalog(std::int32_t leaf_count, bool keep_lengths)
+ClusterCatalog::ClusterCatalog(std::int32_t leaf_count, bool keep_lengths, LeafKey key)
     : leaves_per_tree_(static_cast<std::size_t>(leaf_count) - 1), keep_lengths_(keep_lengths),
       leaf_keys_(static_cast<std::size_t>(leaf_count) + 1), marks_(static_cast<std::size_t>(leaf_count) + 1, 0) {
     for (std::size_t v = 0; v < leaf_keys_.size(); ++v) {
-        leaf_keys_[v] = mix(v);
+        leaf_keys_[v] = key(static_cast<std::int32_t>(v));
     }
 }
 
 // Lists the leaves depth first, so that every cluster's leaves are one span
 // of the list, and notes each cluster's span. Returns the topmost cluster.
-std::int32_t ClusterCatalog::lay_out(const ClusterTree& tree, std::int32_t count) {
-    children_.assign(tree, count);
-    spans_.assign(static_cast<std::size_t>(count) + 1, Span{0, 0});
+std::int32_t ClusterCatalog::lay_out(const ClusterTree& tree) {
+    children_.assign(tree);
+    spans_.assign(static_cast<std::size_t>(tree.count()) + 1, Span{0, 0});
     const std::size_t first_leaf = leaves_.size();
     stack_.assign(1, children_.top()); // ~c: every leaf below c is listed
     while (!stack_.empty()) {
@@ -51,9 +47,10 @@ std::int32_t ClusterCatalog::lay_out(const ClusterTree& tree, std::int32_t count
     return children_.top();
 }
 
-TreeEdges ClusterCatalog::add_tree(const ClusterTree& tree, std::int32_t count) {
+TreeEdges ClusterCatalog::add_tree(const ClusterTree& tree) {
     const std::size_t first_leaf = leaves_.size();
-    const auto top = static_cast<std::size_t>(lay_out(tree, count));
+    const auto top = static_cast<std::size_t>(lay_out(tree));
+    const auto count = static_cast<std::size_t>(tree.count());
     // Prefix sums of the keys along the list: a span's hash in one step.
     key_sums_.assign(leaves_per_tree_ + 1, 0);
     for (std::size_t i = 0; i < leaves_per_tree_; ++i) {
@@ -67,7 +64,7 @@ TreeEdges ClusterCatalog::add_tree(const ClusterTree& tree, std::int32_t count) 
     // The inner clusters' hashes first, and their slots asked for from
     // memory, so that the lookups below do not wait for them one by one.
     inner_.clear();
-    for (std::size_t c = 1; c <= static_cast<std::size_t>(count); ++c) {
+    for (std::size_t c = 1; c <= count; ++c) {
         if (tree.leaf[c] != 0) {
             if (keep_lengths_) {
                 edges.leaf_lengths[static_cast<std::size_t>(tree.leaf[c])] = tree.edge_length[c];

@@ -2,9 +2,12 @@
 // equal clusters get the same number whatever tree they come from. A
 // cluster is looked up by a 64-bit hash of its leaf set (the sum of a
 // random key per leaf), and a match of its 32-bit fingerprint is confirmed
-// leaf by leaf against the first tree that had the cluster. Each tree is
-// kept as its leaves in depth-first order, n - 1 words; each different
-// cluster takes 16 bytes and at most 11 more in the lookup table.
+// leaf by leaf against the first tree that had the cluster; different
+// clusters with one fingerprint are chained. Each tree is kept as its
+// leaves in depth-first order, n - 1 words; each different cluster takes
+// 16 bytes and at most 11 more in the lookup table.
+//
+// Thread-safety: one thread at a time.
 #pragma once
 
 #include <cstdint>
@@ -12,21 +15,28 @@
 #include <vector>
 
 #include "cluster_children.hpp"
-#include "engine_types.hpp"
+#include "cluster_tree.hpp"
+#include "tree_edges.hpp"
 
 namespace rf {
+
+// A leaf's key; equal sums of keys are what the catalog looks up.
+using LeafKey = std::uint64_t (*)(std::int32_t leaf);
+
+// A fixed, well-mixed 64-bit key for each leaf.
+[[nodiscard]] std::uint64_t mixed_leaf_key(std::int32_t leaf) noexcept;
 
 class ClusterCatalog {
 public:
     // `keep_lengths`: the trees' edge lengths go into their TreeEdges too,
-    // for the metrics that weigh splits by them.
-    ClusterCatalog(std::int32_t leaf_count, bool keep_lengths);
+    // for the metrics that weigh splits by them. `key`: the tests' way to
+    // make different clusters share fingerprints.
+    ClusterCatalog(std::int32_t leaf_count, bool keep_lengths, LeafKey key = mixed_leaf_key);
 
-    // The edges of the tree of clusters 1..count: the numbers of its inner
-    // clusters, every cluster but the single leaves and the cluster of all
-    // leaves but leaf 1, which every tree has; their lengths and the
-    // leaves' when kept.
-    [[nodiscard]] TreeEdges add_tree(const ClusterTree& tree, std::int32_t count);
+    // The edges of the tree: the numbers of its inner clusters, every
+    // cluster but the single leaves and the cluster of all leaves but leaf
+    // 1, which every tree has; their lengths and the leaves' when kept.
+    [[nodiscard]] TreeEdges add_tree(const ClusterTree& tree);
 
     // How many different clusters have been numbered, 0..size()-1.
     [[nodiscard]] std::int32_t size() const noexcept { return static_cast<std::int32_t>(known_.size()); }
@@ -55,7 +65,7 @@ private:
         std::int32_t known = -1; // -1: empty
     };
 
-    std::int32_t lay_out(const ClusterTree& tree, std::int32_t count);
+    std::int32_t lay_out(const ClusterTree& tree);
     [[nodiscard]] std::int32_t number_of(std::uint64_t hash, Span span);
     [[nodiscard]] bool same_leaves(const Known& known, Span span);
     [[nodiscard]] Slot& slot_of(std::uint32_t fingerprint) noexcept;

@@ -2,8 +2,8 @@
 
 namespace rf {
 
-void ClusterChildren::assign(const ClusterTree& tree, std::int32_t count) {
-    const auto clusters = static_cast<std::size_t>(count);
+void ClusterChildren::assign(const ClusterTree& tree) {
+    const auto clusters = static_cast<std::size_t>(tree.count());
     first_.assign(clusters + 2, 0);
     clusters_.resize(clusters);
     for (std::size_t c = 1; c <= clusters; ++c) {

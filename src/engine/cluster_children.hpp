@@ -6,18 +6,17 @@
 #include <span>
 #include <vector>
 
-#include "engine_types.hpp"
+#include "cluster_tree.hpp"
 
 namespace rf {
 
 class ClusterChildren {
 public:
-    // Of clusters 1..count of the tree.
-    ClusterChildren(const ClusterTree& tree, std::int32_t count) { assign(tree, count); }
+    explicit ClusterChildren(const ClusterTree& tree) { assign(tree); }
     ClusterChildren() = default;
 
-    // Now of clusters 1..count of this tree, in the storage of the one before.
-    void assign(const ClusterTree& tree, std::int32_t count);
+    // Now of this tree, in the storage of the one before.
+    void assign(const ClusterTree& tree);
 
     // The clusters just below cluster c, in the order they were made; c = 0
     // gives the topmost cluster alone.

@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine_types.hpp"
+#include "metric.hpp"
+#include "tree_edges.hpp"
 
 namespace rf {
 

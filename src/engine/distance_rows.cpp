@@ -1,5 +1,6 @@
 #include "distance_rows.hpp"
 
+#include <algorithm>
 #include <limits>
 
 namespace rf {
@@ -13,10 +14,10 @@ DistanceRows::DistanceRows(const NumberedTrees& numbered, Metric metric, bool no
     }
 }
 
-void DistanceRows::row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
+void DistanceRows::row(std::size_t t, Scratch& scratch, std::span<double> distances) const {
     const std::size_t m = trees_.size();
     if (!trees_[t].rebuilt) {
-        distances.assign(m, std::numeric_limits<double>::quiet_NaN());
+        std::fill(distances.begin(), distances.end(), std::numeric_limits<double>::quiet_NaN());
         return;
     }
     if (weighted_) {
@@ -33,9 +34,8 @@ void DistanceRows::row(std::size_t t, Scratch& scratch, std::vector<double>& dis
 
 // From the inner clusters alone: the single leaves and the cluster of all
 // leaves but leaf 1 are in every tree.
-void DistanceRows::robinson_foulds_row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
+void DistanceRows::robinson_foulds_row(std::size_t t, Scratch& scratch, std::span<double> distances) const {
     common_clusters_->row(t, scratch.common);
-    distances.resize(trees_.size());
     const auto inner_a = static_cast<std::int64_t>(trees_[t].inner_clusters.size());
     for (std::size_t j = 0; j < trees_.size(); ++j) {
         const auto inner_b = static_cast<std::int64_t>(trees_[j].inner_clusters.size());

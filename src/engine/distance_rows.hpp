@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "common_clusters.hpp"
-#include "engine_types.hpp"
+#include "metric.hpp"
+#include "tree_edges.hpp"
 #include "weighted_distances.hpp"
 
 namespace rf {
@@ -26,13 +28,14 @@ public:
         WeightedDistances::Scratch sums;
     };
 
-    // distances[j] = the distance between trees t and j, for every tree j.
-    void row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const;
+    // distances[j] = the distance between trees t and j, for every tree j;
+    // `distances` holds size() numbers.
+    void row(std::size_t t, Scratch& scratch, std::span<double> distances) const;
 
     [[nodiscard]] std::size_t size() const noexcept { return trees_.size(); }
 
 private:
-    void robinson_foulds_row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const;
+    void robinson_foulds_row(std::size_t t, Scratch& scratch, std::span<double> distances) const;
 
     const std::vector<TreeEdges>& trees_;
     bool normalised_;

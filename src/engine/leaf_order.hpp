@@ -4,9 +4,15 @@
 // placed just behind it (ties go to the higher leaf number).
 #pragma once
 
-#include "engine_types.hpp"
+#include <cstdint>
+#include <vector>
+
+#include "distance_matrix.hpp"
 
 namespace rf {
+
+// Positions 1..n holding a permutation of the leaves (position 0 unused).
+using LeafOrder = std::vector<std::int32_t>;
 
 // Fills order[1..n]; needs n >= 2 and f != l. Reads only D[x][j], D[x][f]
 // and D[j][f] for distinct leaves.

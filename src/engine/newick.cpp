@@ -51,9 +51,8 @@ void append_newick_label(std::string& line, std::string_view name) {
     line += '\'';
 }
 
-void append_newick(const ClusterTree& tree, std::int32_t count, std::string& line,
-                   const std::vector<std::string>* names) {
-    const ClusterChildren children(tree, count);
+void append_newick(const ClusterTree& tree, std::string& line, const std::vector<std::string>* names) {
+    const ClusterChildren children(tree);
     const std::int32_t top = children.top();
     const auto top_index = static_cast<std::size_t>(top);
     line += '(';

@@ -11,14 +11,13 @@
 #include <string_view>
 #include <vector>
 
-#include "engine_types.hpp"
+#include "cluster_tree.hpp"
 
 namespace rf {
 
-// Appends the tree of clusters 1..count, and ";\n", to `line`; leaf v is
-// written as (*names)[v - 1] when names are given (one per leaf), else as v.
-void append_newick(const ClusterTree& tree, std::int32_t count, std::string& line,
-                   const std::vector<std::string>* names = nullptr);
+// Appends the tree, and ";\n", to `line`; leaf v is written as
+// (*names)[v - 1] when names are given (one per leaf), else as v.
+void append_newick(const ClusterTree& tree, std::string& line, const std::vector<std::string>* names = nullptr);
 
 // Appends a leaf's name as a Newick label: as it is when Newick reads it
 // back so, else in single quotes, each quote inside doubled. Blanks,

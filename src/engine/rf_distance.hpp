@@ -2,7 +2,7 @@
 // and lists: the number of clusters found in one tree and not the other.
 #pragma once
 
-#include "engine_types.hpp"
+#include "cluster_table.hpp"
 
 namespace rf {
 

@@ -1,7 +1,6 @@
 #include "tree_reconstruction.hpp"
 
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "leaf_order.hpp"
@@ -12,46 +11,45 @@ namespace {
 
 constexpr std::int32_t ROOT = 1;
 
-// Scratch of one call: the leaf order, each cluster's largest leaf, and the
-// path from the root to the leaf inserted last (entry 1 at the root, e at
-// that leaf; entry i's cluster contains entry i+1's). All indexed from 1.
-// Beside the table and the list it records the tree itself: a cluster's
-// edge length is its path length when it is made, and changes only when a
-// new node splits its edge; its parent is the path entry above it.
+// Scratch of one call: the leaf order and the path from the root to the
+// leaf inserted last (entry 1 at the root, e at that leaf; entry i's
+// cluster contains entry i+1's), indexed from 1. Beside them, the tree
+// itself: a cluster's edge length is its path length when it is made, and
+// changes only when a new node splits its edge; its parent is the path
+// entry above it.
 class TreeBuilder {
 public:
-    TreeBuilder(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list, ClusterTree& tree)
-        : d_(matrix), table_(table), list_(list), tree_(tree), n_(matrix.leaf_count()),
-          max_leaf_(static_cast<std::size_t>(2 * n_ - 2), 0),
-          // e never exceeds n-1; entry e+1 holds the sentinel of the repair pass.
+    TreeBuilder(const DistanceMatrix& matrix, const Tolerances& tolerances)
+        : d_(matrix), zero_(tolerances.zero), limit_(tolerances.additivity_limit), n_(matrix.leaf_count()),
+          // e never exceeds n-1.
           path_cluster_(static_cast<std::size_t>(n_) + 1, 0), path_length_(static_cast<std::size_t>(n_) + 1, 0.0) {
-        tree_.parent.assign(max_leaf_.size(), 0);
-        tree_.edge_length.assign(max_leaf_.size(), 0.0);
-        tree_.leaf.assign(max_leaf_.size(), 0);
+        const auto clusters = static_cast<std::size_t>(2 * n_ - 2); // at most 2n-3, index 0 unused
+        tree_.leaf_count = n_;
+        tree_.parent.assign(clusters, 0);
+        tree_.edge_length.assign(clusters, 0.0);
+        tree_.leaf.assign(clusters, 0);
     }
 
-    // The cluster count, or 0 when the matrix is rejected.
-    std::int32_t build() {
+    std::optional<ClusterTree> build() {
         build_leaf_order(d_, order_, ROOT, n_);
-        table_.clear();
-        std::fill_n(list_.data(), list_.capacity() + 1, 0);
         add_first_edge(order_[2]);
         for (std::int32_t pos = 2; pos <= n_ - 1; ++pos) {
             if (!insert_leaf(order_[static_cast<std::size_t>(pos)], order_[static_cast<std::size_t>(pos) + 1])) {
-                return 0;
+                return std::nullopt;
             }
         }
-        return count_;
+        const auto size = static_cast<std::size_t>(count_) + 1;
+        tree_.parent.resize(size);
+        tree_.edge_length.resize(size);
+        tree_.leaf.resize(size);
+        return std::move(tree_);
     }
 
 private:
     void add_first_edge(std::int32_t leaf) {
-        table_.add_leaf(1, leaf);
-        max_leaf_[1] = leaf;
         set_path(1, 1, d_.at(ROOT, leaf)); // taken as stored, not snapped
         tree_.leaf[1] = leaf;
         e_ = 1;
-        list_[1] = 1;
         count_ = 1;
     }
 
@@ -83,13 +81,13 @@ private:
         double u = ((dxy + drx) - dry) / 2.0;
         double b = ((dxy + dry) - drx) / 2.0;
         // A non-finite offset would send the walk below past the path's end.
-        if (!std::isfinite(u) || !std::isfinite(b) || u <= ADDITIVITY_LIMIT || b <= ADDITIVITY_LIMIT) {
+        if (!std::isfinite(u) || !std::isfinite(b) || u <= limit_ || b <= limit_) {
             return false;
         }
-        if (u <= ZERO_TOLERANCE) {
+        if (u <= zero_) {
             u = 0.0;
         }
-        if (b <= ZERO_TOLERANCE) {
+        if (b <= zero_) {
             b = 0.0;
         }
         const auto [s, k] = walk_up(u);
@@ -97,7 +95,7 @@ private:
         const std::int32_t upper = count_ + 2;
         std::int32_t split = 0;   // cluster of the edge a new node splits; 0 when none
         double lower_length = 0.0; // what is left of that edge below the new node
-        if (std::fabs(s - u) <= ZERO_TOLERANCE) {
+        if (std::fabs(s - u) <= zero_) {
             if (k == 0) { // at the root: the new node sits on r, 0 above it
                 split = cluster_at(1);
                 lower_length = length_at(1);
@@ -121,14 +119,11 @@ private:
             e_ = k + 2;
         }
         if (split != 0) {
-            table_.copy_row(upper, split);
-            max_leaf_[static_cast<std::size_t>(upper)] = max_leaf_[static_cast<std::size_t>(split)];
             record_split(split, upper, lower_length);
         }
         tree_.parent[static_cast<std::size_t>(own)] = cluster_at(e_ - 1);
         tree_.leaf[static_cast<std::size_t>(own)] = y;
-        add_leaf_to_path(y);
-        update_list(y, split);
+        count_ += split != 0 ? 2 : 1;
         return true;
     }
 
@@ -147,7 +142,7 @@ private:
         if (length_at(e_) == 0.0) {
             k = e_ - 1; // x lies on V_{e-1}
         }
-        while (s <= u - ZERO_TOLERANCE) {
+        while (s <= u - zero_) {
             if (k == 0) {
                 s = u;
                 break;
@@ -158,63 +153,6 @@ private:
         return {s, k};
     }
 
-    void add_leaf_to_path(std::int32_t y) noexcept {
-        for (std::int32_t i = 1; i <= e_; ++i) {
-            const std::int32_t cluster = cluster_at(i);
-            table_.add_leaf(cluster, y);
-            std::int32_t& largest = max_leaf_[static_cast<std::size_t>(cluster)];
-            if (largest < y) {
-                largest = y;
-            }
-        }
-    }
-
-    // Puts the new clusters into the list and restores cluster order by moving
-    // single entries: only the path clusters, which just gained y, can be out
-    // of place, and each belongs just before the next cluster holding a leaf
-    // of y or above.
-    void update_list(std::int32_t y, std::int32_t split) noexcept {
-        std::int32_t* list = list_.data();
-        const std::int32_t own = count_ + 1;
-        const std::int32_t total = count_ + (split != 0 ? 2 : 1);
-        std::memmove(list + 2, list + 1, static_cast<std::size_t>(count_) * sizeof(std::int32_t));
-        list[1] = own;
-        if (split != 0) {
-            std::int32_t p = 2;
-            while (list[p] != split) {
-                ++p;
-            }
-            std::memmove(list + p + 2, list + p + 1, static_cast<std::size_t>(count_ + 1 - p) * sizeof(std::int32_t));
-            list[p + 1] = count_ + 2;
-        }
-        path_cluster_[static_cast<std::size_t>(e_) + 1] = 0; // no list entry matches past the path's end
-        // Descending k, only entries equal to the next expected path cluster
-        // act; list[0], unused, holds that cluster so each search stops by
-        // itself.
-        std::int32_t k = total;
-        for (std::int32_t t = 2;; ++t) {
-            const std::int32_t expected = cluster_at(t);
-            list[0] = expected;
-            do {
-                --k;
-            } while (list[k] != expected);
-            if (k == 0) {
-                break;
-            }
-            std::int32_t a = k + 1;
-            while (a < total && max_leaf_[static_cast<std::size_t>(list[a])] < y) {
-                ++a;
-            }
-            if (a > k + 1) {
-                const std::int32_t moved = list[k];
-                std::memmove(list + k, list + k + 1, static_cast<std::size_t>(a - 1 - k) * sizeof(std::int32_t));
-                list[a - 1] = moved;
-            }
-        }
-        list[0] = 0;
-        count_ = total;
-    }
-
     [[nodiscard]] std::int32_t cluster_at(std::int32_t entry) const noexcept {
         return path_cluster_[static_cast<std::size_t>(entry)];
     }
@@ -223,12 +161,11 @@ private:
     }
 
     const DistanceMatrix& d_;
-    ClusterTable& table_;
-    ClusterList& list_;
-    ClusterTree& tree_;
+    double zero_;
+    double limit_;
     std::int32_t n_;
+    ClusterTree tree_;
     LeafOrder order_;
-    std::vector<std::int32_t> max_leaf_;
     std::vector<std::int32_t> path_cluster_;
     std::vector<double> path_length_;
     std::int32_t e_ = 0;
@@ -237,8 +174,8 @@ private:
 
 } // namespace
 
-std::int32_t rebuild_tree(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list, ClusterTree& tree) {
-    return TreeBuilder(matrix, table, list, tree).build();
+std::optional<ClusterTree> rebuild_tree(const DistanceMatrix& matrix, const Tolerances& tolerances) {
+    return TreeBuilder(matrix, tolerances).build();
 }
 
 } // namespace rf

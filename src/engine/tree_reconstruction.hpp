@@ -1,21 +1,19 @@
-// Rebuilds the tree of one distance matrix by inserting its leaves in leaf
-// order, and describes it by its clusters relative to leaf 1.
+// Rebuilds the tree whose path lengths one distance matrix records, by
+// inserting its leaves one at a time in leaf order; the tree is described
+// by its clusters relative to leaf 1.
 #pragma once
 
-#include "engine_types.hpp"
+#include <optional>
+
+#include "cluster_tree.hpp"
+#include "distance_matrix.hpp"
+#include "tolerances.hpp"
 
 namespace rf {
 
-// Overwrites table rows 1..2n-3 and list positions 1..2n-3 and returns the
-// cluster count (1..2n-3), list positions 1..count in cluster order. Returns 0
-// after printing "\n This is not an additive distance \n" on standard output
-// when an offset or pendant length is at or below ADDITIVITY_LIMIT or not
-// finite. Needs n >= 2 and table and list sized for the matrix's n.
-std::int32_t build_cluster_table(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list);
-
-// The same reconstruction, which also describes the tree itself: `tree`
-// receives each cluster's parent, edge length and leaf (entries 0..count).
-// Prints nothing: a rejected matrix is only the result 0.
-std::int32_t rebuild_tree(const DistanceMatrix& matrix, ClusterTable& table, ClusterList& list, ClusterTree& tree);
+// The tree, its clusters numbered in the order they were made; nothing
+// when the matrix is not additive: an offset or pendant length at or below
+// the additivity limit, or not finite. Needs n >= 2. Throws std::bad_alloc.
+[[nodiscard]] std::optional<ClusterTree> rebuild_tree(const DistanceMatrix& matrix, const Tolerances& tolerances = {});
 
 } // namespace rf

@@ -131,7 +131,7 @@ void WeightedDistances::list_rare_holders(const NumberedTrees& numbered, const s
     }
 }
 
-void WeightedDistances::row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
+void WeightedDistances::row(std::size_t t, Scratch& scratch, std::span<double> distances) const {
 #if RF_WIDE_DENSE_ROWS
     row_with(t, scratch, distances, has_wide_vectors());
 #else
@@ -139,11 +139,11 @@ void WeightedDistances::row(std::size_t t, Scratch& scratch, std::vector<double>
 #endif
 }
 
-void WeightedDistances::row_portably(std::size_t t, Scratch& scratch, std::vector<double>& distances) const {
+void WeightedDistances::row_portably(std::size_t t, Scratch& scratch, std::span<double> distances) const {
     row_with(t, scratch, distances, false);
 }
 
-void WeightedDistances::row_with(std::size_t t, Scratch& scratch, std::vector<double>& distances, bool wide) const {
+void WeightedDistances::row_with(std::size_t t, Scratch& scratch, std::span<double> distances, bool wide) const {
     if (squared_) {
         row_for<true>(t, scratch, distances, wide);
     } else {
@@ -152,9 +152,8 @@ void WeightedDistances::row_with(std::size_t t, Scratch& scratch, std::vector<do
 }
 
 template <bool SQUARED>
-void WeightedDistances::row_for(std::size_t t, Scratch& scratch, std::vector<double>& distances, bool wide) const {
+void WeightedDistances::row_for(std::size_t t, Scratch& scratch, std::span<double> distances, bool wide) const {
     const std::size_t m = trees_.size();
-    distances.resize(m);
     const double* mine = dense_.data() + t * columns_;
 #if RF_WIDE_DENSE_ROWS
     if (wide) {

@@ -16,9 +16,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
-#include "engine_types.hpp"
+#include "metric.hpp"
+#include "tree_edges.hpp"
 
 namespace rf {
 
@@ -36,20 +38,21 @@ public:
     };
 
     // distances[j] = the distance between trees t and j, for every tree j
-    // (meaningless where either was not rebuilt). t must have been rebuilt.
-    // With the widest vectors the processor has; the same sums.
-    void row(std::size_t t, Scratch& scratch, std::vector<double>& distances) const;
+    // (meaningless where either was not rebuilt); `distances` holds one
+    // number per tree. t must have been rebuilt. With the widest vectors the
+    // processor has; the same sums.
+    void row(std::size_t t, Scratch& scratch, std::span<double> distances) const;
 
     // The same with the instructions every processor of the platform has:
     // how the tests reach both ways.
-    void row_portably(std::size_t t, Scratch& scratch, std::vector<double>& distances) const;
+    void row_portably(std::size_t t, Scratch& scratch, std::span<double> distances) const;
 
 private:
     void lay_out_dense_columns(const NumberedTrees& numbered, const std::vector<std::size_t>& holders);
     void list_rare_holders(const NumberedTrees& numbered, const std::vector<std::size_t>& holders);
-    void row_with(std::size_t t, Scratch& scratch, std::vector<double>& distances, bool wide) const;
+    void row_with(std::size_t t, Scratch& scratch, std::span<double> distances, bool wide) const;
     template <bool SQUARED>
-    void row_for(std::size_t t, Scratch& scratch, std::vector<double>& distances, bool wide) const;
+    void row_for(std::size_t t, Scratch& scratch, std::span<double> distances, bool wide) const;
 
     const std::vector<TreeEdges>& trees_;
     bool squared_;

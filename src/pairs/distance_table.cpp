@@ -87,6 +87,7 @@ public:
     }
 
     void format(std::size_t i, RowScratch& scratch, Line& line) const {
+        scratch.distances.resize(rows_.size());
         rows_.row(i, scratch.sums, scratch.distances);
         line.clear();
         line.put_integer(static_cast<std::int64_t>(i) + 1);
@@ -120,7 +121,7 @@ private:
 
 } // namespace
 
-bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayout layout, std::size_t threads) {
+bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayout layout, const ThreadUse& threads) {
     const std::size_t m = trees.trees.size();
     const TableRows table(trees, layout);
     Line header(m);
@@ -133,9 +134,8 @@ bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayou
     bool written = header.write_to(out);
 
     const std::size_t rows = layout.first_only ? std::min<std::size_t>(m, 1) : m;
-    std::optional<ThreadTeam> team;
-    ThreadTeam::start_if_useful(team, rows > 1 ? threads : 1);
-    const std::size_t members = team ? team->size() : 1;
+    ThreadTeam team(rows > 1 ? threads : ThreadUse{});
+    const std::size_t members = team.size();
     const std::size_t round = std::min(rows, members * ROWS_PER_MEMBER);
     // Two sets of lines: member 0 writes the round before while the others
     // format this one, and every member takes the next row not yet taken.
@@ -160,11 +160,7 @@ bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayou
                 table.format(first + k, scratch[member], now[k]);
             }
         };
-        if (team) {
-            team->run(format_rows);
-        } else {
-            format_rows(0);
-        }
+        team.run(format_rows);
         unwritten = count;
         if (first + count == rows) {
             write_lines(now);

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "engine_types.hpp"
+#include "metric.hpp"
+#include "thread_starter.hpp"
+#include "tree_edges.hpp"
 
 namespace rf {
 
@@ -17,9 +19,9 @@ struct TableLayout {
     bool first_only = false; // the header and row 1 only
 };
 
-// Rows are computed and formatted by up to `threads` threads and written in
-// order. False when writing failed.
+// Rows are computed and formatted by up to threads.threads threads and
+// written in order. False when writing failed.
 [[nodiscard]] bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayout layout,
-                                        std::size_t threads);
+                                        const ThreadUse& threads);
 
 } // namespace rf

@@ -26,7 +26,7 @@ int run(int argc, const char* const* argv) {
     std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 20);
     try {
         return rf::run_rf_pairs(std::get<rf::PairsOptions>(command), stdout, stderr,
-                                rf::ReaderSettings::for_this_machine());
+                                rf::ReaderSettings::for_threads(rf::ThreadUse::all_usable()));
     } catch (const std::bad_alloc&) { // beyond the matrix, which is refused with its own message
         std::fputs("rf_pairs: not enough memory\n", stderr);
         return 1;

@@ -9,7 +9,7 @@
 #include <string>
 #include <variant>
 
-#include "engine_types.hpp"
+#include "metric.hpp"
 
 namespace rf {
 

@@ -1,121 +1,73 @@
 #include "pairs_run.hpp"
 
 #include <fstream>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 
-#include "catalog_thread.hpp"
 #include "distance_table.hpp"
-#include "engine_types.hpp"
 #include "file_identity.hpp"
-#include "input_file.hpp"
-#include "matrix_file.hpp"
-#include "matrix_sequence.hpp"
+#include "matrix_source.hpp"
+#include "messages.hpp"
 #include "newick.hpp"
-#include "tree_reconstruction.hpp"
+#include "tree_collector.hpp"
 
 namespace rf {
 
 namespace {
+
+namespace api = rf_compare::detail;
 
 constexpr int EXIT_DONE = 0;
 constexpr int EXIT_BAD_INPUT = 1;
 constexpr int EXIT_USAGE = 2;
 constexpr int EXIT_SKIPPED = 3;
 
-// The same texts as rf_compare's, one line each, named as this program's.
-void report(std::FILE* err, const std::string& text) {
-    std::fputs(("rf_pairs: " + text + "\n").c_str(), err);
+// The library's texts, one line each, named as this program's.
+void report(std::FILE* err, std::string_view text) {
+    std::fputs("rf_pairs: ", err);
+    std::fwrite(text.data(), 1, text.size(), err);
+    std::fputs("\n", err);
 }
 
-// Storage for the tree being rebuilt; only the catalog keeps anything of it.
-struct TreeStorage {
-    TreeStorage(std::int32_t n, bool keep_lengths) : matrix(n), table(n), list(n), catalog(n, keep_lengths) {}
-    DistanceMatrix matrix;
-    ClusterTable table;
-    ClusterList list;
-    CatalogThread catalog;
-};
-
-class PairsRun {
+// Where the rebuilt trees go, one Newick line each, the line of a matrix
+// that was not rebuilt empty.
+class NewickFile {
 public:
-    PairsRun(const PairsOptions& options, std::FILE* err) : options_(options), err_(err) {}
+    explicit NewickFile(const std::optional<std::string>& name) : name_(name) {}
 
-    // Reads and rebuilds every matrix asked for; the exit code when the input
-    // stops the run.
-    std::optional<int> read_trees(MatrixFile& input, TreeStorage& storage) {
-        MatrixSequence matrices(input, options_.matrix_count);
-        for (std::int64_t j = 1;; ++j) {
-            const NextMatrix next = matrices.next(storage.matrix);
-            if (next.status == NextMatrix::Status::no_more) {
-                return std::nullopt;
-            }
-            if (next.status == NextMatrix::Status::bad_input) {
-                return stop(next.message);
-            }
-            if (!add_tree(j, storage)) {
-                return stop("File " + *options_.newick_file + " could not be written");
-            }
-        }
-    }
-
-    bool open_newick_file() {
-        if (options_.newick_file) {
-            newick_.open(*options_.newick_file);
-            if (!newick_) {
-                report(err_, "File " + *options_.newick_file + " cannot be created");
-                return false;
-            }
+    [[nodiscard]] bool open() {
+        if (name_) {
+            file_.open(*name_);
+            return static_cast<bool>(file_);
         }
         return true;
     }
-
-    [[nodiscard]] bool close_newick_file() {
-        if (newick_.is_open()) {
-            newick_.close();
-            return !newick_.fail();
+    [[nodiscard]] bool write(const std::optional<ClusterTree>& tree) {
+        if (!file_.is_open()) {
+            return true;
+        }
+        line_.clear();
+        if (tree) {
+            append_newick(*tree, line_);
+        } else {
+            line_.push_back('\n');
+        }
+        return static_cast<bool>(file_ << line_);
+    }
+    [[nodiscard]] bool close() {
+        if (file_.is_open()) {
+            file_.close();
+            return !file_.fail();
         }
         return true;
     }
-
-    [[nodiscard]] static NumberedTrees trees(TreeStorage& storage) { return storage.catalog.finish(); }
-    [[nodiscard]] bool skipped_any() const noexcept { return skipped_any_; }
+    [[nodiscard]] std::string unwritten() const { return "File " + name_.value_or("") + " could not be written"; }
 
 private:
-    // False when the Newick file could not be written.
-    bool add_tree(std::int64_t j, TreeStorage& storage) {
-        ClusterTree tree;
-        const std::int32_t count = rebuild_tree(storage.matrix, storage.table, storage.list, tree);
-        if (count == 0) {
-            report(err_, "matrix " + std::to_string(j) + ": This is not an additive distance");
-            skipped_any_ = true;
-        }
-        bool written = true;
-        if (newick_.is_open()) {
-            line_.clear();
-            if (count != 0) {
-                append_newick(tree, count, line_);
-            } else {
-                line_.push_back('\n'); // the line of a matrix that was not rebuilt stays empty
-            }
-            written = static_cast<bool>(newick_ << line_);
-        }
-        storage.catalog.add_tree(std::move(tree), count);
-        return written;
-    }
-
-    int stop(const std::string& text) {
-        report(err_, text);
-        return EXIT_BAD_INPUT;
-    }
-
-    const PairsOptions& options_;
-    std::FILE* err_;
-    std::ofstream newick_;
+    std::optional<std::string> name_;
+    std::ofstream file_;
     std::string line_;
-    bool skipped_any_ = false;
 };
 
 // Nothing is written over the matrix file: neither the Newick file nor the
@@ -133,52 +85,55 @@ bool writes_over_input(const PairsOptions& options, std::FILE* out, std::FILE* e
     return false;
 }
 
+// Thrown out of the collector when the Newick file cannot take a line.
+struct NewickUnwritten {};
+
 } // namespace
 
 int run_rf_pairs(const PairsOptions& options, std::FILE* out, std::FILE* err, const ReaderSettings& reading) {
     if (writes_over_input(options, out, err)) {
         return EXIT_USAGE;
     }
-    std::optional<InputFile> file = InputFile::open(options.matrix_file);
-    if (!file) {
-        report(err, "File " + options.matrix_file + " was not found");
-        return EXIT_BAD_INPUT;
-    }
-    MatrixFile input(std::move(*file), reading);
-    const LeafCountResult leaves = input.read_leaf_count();
-    if (leaves.status == LeafCountStatus::bad) {
-        report(err, "Bad number of objects");
-        return EXIT_BAD_INPUT;
-    }
-    std::unique_ptr<TreeStorage> storage;
+    NewickFile newick(options.newick_file);
+    bool skipped_any = false;
+    NumberedTrees trees;
     try {
-        if (leaves.status == LeafCountStatus::ok) {
-            storage = std::make_unique<TreeStorage>(leaves.leaf_count, options.metric != Metric::rf);
+        api::MatrixSource input(options.matrix_file, options.matrix_count, reading);
+        static_cast<void>(input.leaf_count());
+        if (!newick.open()) {
+            report(err, "File " + *options.newick_file + " cannot be created");
+            return EXIT_BAD_INPUT;
         }
-    } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
-    }
-    if (!storage) {
-        report(err, "Data matrix is too large");
+        api::TreeCollector collector(
+            {true, options.metric != Metric::rf, reading.threads, {}},
+            [&](std::size_t index, const std::optional<ClusterTree>& tree) {
+                if (!tree) {
+                    report(err, "matrix " + std::to_string(index + 1) + ": " + std::string(api::NOT_ADDITIVE));
+                    skipped_any = true;
+                }
+                if (!newick.write(tree)) {
+                    throw NewickUnwritten();
+                }
+            });
+        while (const DistanceMatrix* matrix = input.next()) {
+            collector.add(*matrix);
+        }
+        if (!newick.close()) {
+            throw NewickUnwritten();
+        }
+        trees = collector.finish();
+    } catch (const rf_compare::Error& e) {
+        report(err, e.what());
+        return EXIT_BAD_INPUT;
+    } catch (const NewickUnwritten&) {
+        report(err, newick.unwritten());
         return EXIT_BAD_INPUT;
     }
-    PairsRun run(options, err);
-    if (!run.open_newick_file()) {
-        return EXIT_BAD_INPUT;
-    }
-    if (const std::optional<int> stopped = run.read_trees(input, *storage)) {
-        return *stopped;
-    }
-    if (!run.close_newick_file()) {
-        report(err, "File " + *options.newick_file + " could not be written");
-        return EXIT_BAD_INPUT;
-    }
-    const NumberedTrees trees = PairsRun::trees(*storage);
-    storage.reset(); // the matrix is not needed for the table
     if (!write_distance_table(out, trees, {options.metric, options.normalised, options.first_only}, reading.threads)) {
         report(err, "standard output could not be written");
         return EXIT_BAD_INPUT;
     }
-    return run.skipped_any() ? EXIT_SKIPPED : EXIT_DONE;
+    return skipped_any ? EXIT_SKIPPED : EXIT_DONE;
 }
 
 } // namespace rf

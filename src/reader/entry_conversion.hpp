@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine_types.hpp"
+#include "distance_matrix.hpp"
 
 namespace rf {
 

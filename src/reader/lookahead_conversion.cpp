@@ -1,11 +1,13 @@
 #include "lookahead_conversion.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace rf {
 
-LookaheadConverter::LookaheadConverter(std::int32_t leaf_count, std::size_t slots, std::size_t workers)
+LookaheadConverter::LookaheadConverter(std::int32_t leaf_count, std::size_t slots, std::size_t workers,
+                                       const ThreadStarter& start)
     : entries_(static_cast<std::int64_t>(leaf_count) * leaf_count) {
     slots_.reserve(slots);
     for (std::size_t slot = 0; slot < slots; ++slot) {
@@ -14,7 +16,11 @@ LookaheadConverter::LookaheadConverter(std::int32_t leaf_count, std::size_t slot
     }
     workers_.reserve(workers);
     for (std::size_t worker = 0; worker < workers; ++worker) {
-        workers_.emplace_back([this] { serve(); });
+        std::optional<std::jthread> thread = try_start_thread(start, [this] { serve(); });
+        if (!thread) {
+            break; // take() converts what no thread does
+        }
+        workers_.push_back(std::move(*thread));
     }
 }
 

@@ -16,17 +16,18 @@
 #include <thread>
 #include <vector>
 
-#include "engine_types.hpp"
+#include "distance_matrix.hpp"
 #include "entry_conversion.hpp"
+#include "thread_starter.hpp"
 
 namespace rf {
 
 class LookaheadConverter {
 public:
     // Matrices of n leaves, up to `slots` of them ahead of the caller, by the
-    // caller and `workers` threads. Throws std::bad_alloc or
-    // std::system_error when the matrices or the threads cannot be had.
-    LookaheadConverter(std::int32_t leaf_count, std::size_t slots, std::size_t workers);
+    // caller and up to `workers` threads started by `start` (the caller alone
+    // when none can be). Throws std::bad_alloc when the matrices cannot be had.
+    LookaheadConverter(std::int32_t leaf_count, std::size_t slots, std::size_t workers, const ThreadStarter& start);
     LookaheadConverter(const LookaheadConverter&) = delete;
     LookaheadConverter& operator=(const LookaheadConverter&) = delete;
     ~LookaheadConverter(); // the workers stop after the matrix at hand and are joined

@@ -70,19 +70,19 @@ MatrixReadResult MatrixFile::take_converted(DistanceMatrix& matrix) {
 // for another program to write (a pipe might be waiting for the result of
 // this very matrix), and at least two matrices fit.
 void MatrixFile::start_lookahead(std::int32_t n) {
-    if (threads_ < 2 || !regular_file_ || (matrix_limit_ && *matrix_limit_ <= 2) || converted_entries_ == 0) {
+    if (threads_.threads < 2 || !regular_file_ || (matrix_limit_ && *matrix_limit_ <= 2) || converted_entries_ == 0) {
         return;
     }
     const auto matrix_bytes = 8 * (static_cast<std::size_t>(n) + 1) * (static_cast<std::size_t>(n) + 1);
     const auto word_bytes = static_cast<std::size_t>(static_cast<double>(converted_bytes_) /
                                                      static_cast<double>(converted_entries_) * n * n * 1.125) + 64;
-    const std::size_t slots = std::min({AHEAD_PER_THREAD * threads_, AHEAD_MATRIX_BYTES / matrix_bytes,
+    const std::size_t slots = std::min({AHEAD_PER_THREAD * threads_.threads, AHEAD_MATRIX_BYTES / matrix_bytes,
                                         AHEAD_WORD_BYTES / word_bytes - 1});
     if (slots < 2 || AHEAD_WORD_BYTES < 3 * word_bytes) {
         return;
     }
     try {
-        lookahead_.emplace(n, slots, threads_ - 1);
+        lookahead_.emplace(n, slots, threads_.threads - 1, threads_.start);
         lookahead_capacity_ = (slots + 1) * word_bytes;
         entries_per_matrix_ = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
     } catch (const std::exception&) { // no room or no threads: read in place, slower, never wrong

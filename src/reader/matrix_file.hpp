@@ -14,7 +14,7 @@
 #include <optional>
 #include <string_view>
 
-#include "engine_types.hpp"
+#include "distance_matrix.hpp"
 #include "input_file.hpp"
 #include "lookahead_conversion.hpp"
 #include "reader_settings.hpp"
@@ -75,7 +75,7 @@ private:
     bool regular_file_; // before words_, which takes the file
     WordReader words_;
     RegionConverter converter_;
-    std::size_t threads_;
+    ThreadUse threads_;
     std::optional<std::int64_t> matrix_limit_;
     std::int64_t matrices_started_ = 0; // read in place or scheduled ahead
     std::int64_t converted_bytes_ = 0; // of the words converted so far, with the space between them

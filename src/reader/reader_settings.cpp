@@ -1,38 +1,13 @@
 #include "reader_settings.hpp"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
-
-#ifdef _WIN32
-#include <windows.h>
-#elif defined(__linux__)
-#include <sched.h>
-#endif
 
 namespace rf {
 
-std::size_t usable_cpu_count() noexcept {
-#ifdef _WIN32
-    DWORD_PTR process = 0;
-    DWORD_PTR system = 0;
-    if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system) != 0 && process != 0) {
-        return static_cast<std::size_t>(std::popcount(static_cast<std::uint64_t>(process)));
-    }
-#elif defined(__linux__)
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0) {
-        return static_cast<std::size_t>(CPU_COUNT(&allowed));
-    }
-#endif
-    return 1;
-}
-
-ReaderSettings ReaderSettings::for_this_machine() {
+ReaderSettings ReaderSettings::for_threads(const ThreadUse& threads) {
     ReaderSettings settings;
-    settings.threads = usable_cpu_count();
-    settings.block_size = std::max(settings.block_size, settings.threads * 4 * settings.piece_size);
+    settings.threads = threads;
+    settings.block_size = std::max(settings.block_size, threads.threads * 4 * settings.piece_size);
     return settings;
 }
 

@@ -8,15 +8,14 @@
 
 namespace rf {
 
-RegionConverter::RegionConverter(std::size_t threads, std::size_t piece_size)
-    : piece_size_(std::max<std::size_t>(piece_size, 1)) {
-    ThreadTeam::start_if_useful(team_, threads);
-    pieces_ = std::vector<Piece>(team_ ? team_->size() : 1);
+RegionConverter::RegionConverter(const ThreadUse& threads, std::size_t piece_size)
+    : piece_size_(std::max<std::size_t>(piece_size, 1)), team_(threads) {
+    pieces_ = std::vector<Piece>(team_.size());
 }
 
 RegionOutcome RegionConverter::convert(std::string_view words, DistanceMatrix& matrix, std::int64_t index,
                                        std::int64_t limit) {
-    if (!team_ || words.size() < team_->size() * piece_size_) {
+    if (team_.size() == 1 || words.size() < team_.size() * piece_size_) {
         const PieceOutcome outcome = convert_entries(words.data(), words.data() + words.size(), matrix, index, limit);
         return {outcome.entries, static_cast<std::size_t>(outcome.stop - words.data()), outcome.bad};
     }
@@ -41,7 +40,7 @@ RegionOutcome RegionConverter::convert(std::string_view words, DistanceMatrix& m
         piece.outcome = start < limit ? convert_entries(piece.first, piece.last, matrix, start, limit)
                                       : PieceOutcome{0, piece.first, false};
     };
-    team_->run(job);
+    team_.run(job);
     return merge_outcomes(words.data(), index, limit);
 }
 

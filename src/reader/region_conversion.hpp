@@ -12,12 +12,11 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "thread_team.hpp"
-#include "engine_types.hpp"
+#include "distance_matrix.hpp"
 #include "entry_conversion.hpp"
 
 namespace rf {
@@ -30,9 +29,9 @@ struct RegionOutcome {
 
 class RegionConverter {
 public:
-    // Up to `threads` threads, each given at least piece_size bytes. One
-    // thread when more cannot be started.
-    RegionConverter(std::size_t threads, std::size_t piece_size);
+    // Up to threads.threads threads, each given at least piece_size bytes;
+    // fewer when no more can be started.
+    RegionConverter(const ThreadUse& threads, std::size_t piece_size);
 
     // Stores the words of `words` (each ending at white space or at the end
     // of the run) as entries index, index + 1, ... of the matrix, stopping
@@ -55,7 +54,7 @@ private:
 
     std::size_t piece_size_;
     std::vector<Piece> pieces_;
-    std::optional<ThreadTeam> team_;
+    ThreadTeam team_;
 };
 
 } // namespace rf

@@ -7,16 +7,17 @@ named <- function(d, labels) { dimnames(d) <- list(labels, labels); d }
 with_na <- edge_34; with_na[2, 3] <- NA
 
 bad_calls <- list(
-  list(quote(rebuild(matrix(1:6, 2))), "d is not square: 2 rows, 3 columns"),
+  list(quote(rebuild(matrix(1:6, 2))), "d is not square: shape (2, 3)"),
   list(quote(rebuild(matrix(0, 1, 1))), "d has fewer than 2 leaves"),
   list(quote(rebuild(matrix("a", 2, 2))), "d is not numeric: it holds character values"),
   list(quote(rf_pairs(list(edge_34, with_na))),
        "matrix 2 has NA, NaN or infinite entries: the first is NA at row 2, column 3"),
-  list(quote(rf_pairs(list(edge_34, diag(5)))), "matrix 2 has 5 leaves and matrix 1 has 4: all must have the same number"),
+  list(quote(rf_pairs(list(edge_34, diag(5)))), paste("matrix 2: shape (5, 5) differs from the first matrix's (4, 4):",
+                                                 "all matrices must have the same number of leaves")),
   list(quote(rf_pairs(list())), "no matrix given"),
   list(quote(rf_pairs(edge_34)), "matrices must be a list of matrices or an array with dim c(n, n, m)"),
   list(quote(rf_pairs(list(edge_34), metric = "kf", normalised = TRUE)),
-       "normalised applies to metric \"rf\" only: \"kf\" has no largest possible value"),
+       "normalised applies to metric rf only: kf has no largest possible value"),
   list(quote(rf_pairs(list(named(edge_34, letters[1:4]), edge_34))),
        "matrix 1 has leaf names and matrix 2 has none: give every matrix names, or none"),
   list(quote(rf_pairs(list(named(edge_34, letters[1:4]), named(edge_34, letters[2:5])))),

@@ -1,14 +1,23 @@
 #include "thread_team.hpp"
 
 #include <chrono>
-#include <system_error>
+#include <new>
+#include <optional>
 
 namespace rf {
 
-ThreadTeam::ThreadTeam(std::size_t members) {
-    workers_.reserve(members > 0 ? members - 1 : 0);
-    for (std::size_t member = 1; member < members; ++member) {
-        workers_.emplace_back([this, member] { serve(member); });
+ThreadTeam::ThreadTeam(const ThreadUse& use) noexcept {
+    try {
+        workers_.reserve(use.threads > 0 ? use.threads - 1 : 0);
+    } catch (const std::bad_alloc&) {
+        return; // the caller alone
+    }
+    for (std::size_t member = 1; member < use.threads; ++member) {
+        std::optional<std::jthread> worker = try_start_thread(use.start, [this, member] { serve(member); });
+        if (!worker) {
+            break;
+        }
+        workers_.push_back(std::move(*worker)); // within the room reserved: cannot throw
     }
 }
 
@@ -18,15 +27,6 @@ ThreadTeam::~ThreadTeam() {
         stopping_ = true;
     }
     job_posted_.notify_all(); // then the workers are joined as they go
-}
-
-void ThreadTeam::start_if_useful(std::optional<ThreadTeam>& team, std::size_t members) {
-    if (members > 1) {
-        try {
-            team.emplace(members);
-        } catch (const std::system_error&) { // no threads to be had
-        }
-    }
 }
 
 void ThreadTeam::run_erased(void* job, Call call) {

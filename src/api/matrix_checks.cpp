@@ -1,31 +1,27 @@
-#include "matrix_input.hpp"
+#include "matrix_checks.hpp"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
 
-namespace rf_compare::detail {
+#include "messages.hpp"
 
-std::string shape_text(std::int64_t rows, std::int64_t columns) {
-    std::string text = "(";
-    text.append(std::to_string(rows)).append(", ").append(std::to_string(columns)).append(")");
-    return text;
-}
+namespace rf_compare::detail {
 
 std::int32_t leaf_count_of(const MatrixView& view, std::optional<std::size_t> index) {
     const std::string shape = shape_text(view.rows, view.columns);
+    const ErrorPlace place{index, std::nullopt, std::nullopt};
     if (view.rows != view.columns) {
-        throw BadArgument("not square: shape " + shape, index);
+        throw matrix_error(ErrorKind::bad_argument, place, "is not square: shape " + shape);
     }
     if (view.rows < 2) {
-        throw BadArgument("fewer than 2 leaves: shape " + shape, index);
+        throw matrix_error(ErrorKind::bad_argument, place, "has fewer than 2 leaves: shape " + shape);
     }
     if (view.rows > std::numeric_limits<std::int32_t>::max()) {
-        throw BadArgument("too many leaves: shape " + shape, index);
+        throw matrix_error(ErrorKind::bad_argument, place, "has too many leaves: shape " + shape);
     }
     return static_cast<std::int32_t>(view.rows);
 }
@@ -54,6 +50,8 @@ bool all_finite(const double* cells, std::int32_t n) noexcept {
     return finite;
 }
 
+std::string name_of_non_finite(double value) { return std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf"; }
+
 } // namespace
 
 void copy_matrix(const MatrixView& view, rf::DistanceMatrix& matrix, std::optional<std::size_t> index) {
@@ -63,10 +61,9 @@ void copy_matrix(const MatrixView& view, rf::DistanceMatrix& matrix, std::option
         double* cells = matrix.row(i + 1) + 1;
         copy_row(bytes + static_cast<std::ptrdiff_t>(i) * view.row_step, view.column_step, n, cells);
         if (!all_finite(cells, n)) {
-            const auto j = static_cast<std::size_t>(std::find_if(cells, cells + n, [](double x) { return !std::isfinite(x); }) - cells);
-            throw BadArgument("entry [" + std::to_string(i) + ", " + std::to_string(j) + "] is " +
-                                  (std::isnan(cells[j]) ? "nan" : cells[j] > 0 ? "inf" : "-inf"),
-                              index);
+            const auto j = std::find_if(cells, cells + n, [](double x) { return !std::isfinite(x); }) - cells;
+            throw matrix_error(ErrorKind::bad_argument, {index, i, j},
+                               "is " + name_of_non_finite(cells[j]) + ", not a finite number");
         }
         cells[i] = 0.0;
     }

@@ -1,6 +1,9 @@
-// A fixed team of threads that run one job at a time, every member on its
-// own part of it: the caller is member 0, the others are threads owned by
-// the team, which stop and join when it is destroyed.
+// A team of threads that run one job at a time, every member on its own
+// part of it: the caller is member 0, the others are threads owned by the
+// team, which stop and are joined when it is destroyed. A team has as many
+// members as threads could be started, one (the caller alone) at the least.
+//
+// Thread-safety: run() is called by the team's owner only, one job at a time.
 #pragma once
 
 #include <atomic>
@@ -8,24 +11,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
+
+#include "thread_starter.hpp"
 
 namespace rf {
 
 class ThreadTeam {
 public:
-    // Starts members - 1 threads; throws std::system_error when it cannot.
-    explicit ThreadTeam(std::size_t members);
+    // Up to use.threads members. Never throws: members that cannot be
+    // started are done without.
+    explicit ThreadTeam(const ThreadUse& use) noexcept;
     ThreadTeam(const ThreadTeam&) = delete;
     ThreadTeam& operator=(const ThreadTeam&) = delete;
     ~ThreadTeam();
-
-    // Starts a team of `members` in `team` when that is more than one and
-    // the threads can be had; otherwise leaves `team` empty, and the caller
-    // works alone: slower, never wrong.
-    static void start_if_useful(std::optional<ThreadTeam>& team, std::size_t members);
 
     [[nodiscard]] std::size_t size() const noexcept { return workers_.size() + 1; }
 
@@ -33,6 +33,10 @@ public:
     // returns when all calls have returned. The job must not throw.
     template <typename Job>
     void run(Job& job) {
+        if (workers_.empty()) {
+            job(std::size_t{0});
+            return;
+        }
         run_erased(&job, [](void* erased, std::size_t member) { (*static_cast<Job*>(erased))(member); });
     }
 

@@ -1,0 +1,184 @@
+#include "tree_collector.hpp"
+
+#include <atomic>
+#include <exception>
+#include <string>
+
+#include "matrix_checks.hpp"
+#include "messages.hpp"
+#include "tree_reconstruction.hpp"
+
+namespace rf_compare::detail {
+
+namespace {
+
+// Matrices handed to the team at a time, per member: enough to keep every
+// member busy, few enough to stop soon after a failure; and at most this
+// many bytes of them, or one matrix when it is larger.
+constexpr std::size_t MATRICES_PER_MEMBER = 4;
+constexpr std::size_t BATCH_BYTES = std::size_t{32} << 20;
+// Fewer cells than this in a batch are rebuilt faster than threads wake.
+constexpr std::int64_t CELLS_WORTH_SHARING = std::int64_t{1} << 16;
+
+std::int64_t cells_of(const MatrixView& view) noexcept { return view.rows * view.columns; }
+
+} // namespace
+
+// Where one member copies a matrix to rebuild it.
+struct TreeCollector::Workspace {
+    std::optional<rf::DistanceMatrix> matrix;
+};
+
+// What rebuilding one matrix gave: its tree (nothing: not additive), or
+// the failure to report.
+struct TreeCollector::Outcome {
+    std::optional<rf::ClusterTree> tree;
+    std::int32_t leaf_count = 0;
+    std::exception_ptr failure;
+    bool done = false;
+};
+
+TreeCollector::TreeCollector(CollectorSettings settings, TreeObserver observer)
+    : settings_(std::move(settings)), observer_(std::move(observer)) {}
+
+TreeCollector::~TreeCollector() = default;
+
+void TreeCollector::keep(std::optional<rf::ClusterTree> tree, std::int32_t n) {
+    if (leaf_count_ != 0 && n != leaf_count_) {
+        throw matrix_error(ErrorKind::bad_argument, {size_, std::nullopt, std::nullopt},
+                           ": shape " + shape_text(n, n) + " differs from the first matrix's " +
+                               shape_text(leaf_count_, leaf_count_) + ": all matrices must have the same number of leaves");
+    }
+    if (!tree && !settings_.mark_not_additive) {
+        throw matrix_error(ErrorKind::not_additive, {size_, std::nullopt, std::nullopt}, "is not an additive distance");
+    }
+    if (!catalog_) {
+        catalog_.emplace(n, settings_.keep_lengths, settings_.threads.start);
+    }
+    if (observer_) {
+        observer_(size_, tree);
+    }
+    leaf_count_ = n;
+    catalog_->add_tree(std::move(tree));
+    ++size_;
+}
+
+void TreeCollector::add(const rf::DistanceMatrix& matrix) {
+    keep(rf::rebuild_tree(matrix, settings_.tolerances), matrix.leaf_count());
+}
+
+std::size_t TreeCollector::batch_size() const noexcept {
+    return MATRICES_PER_MEMBER * std::max<std::size_t>(settings_.threads.threads, 1);
+}
+
+void TreeCollector::add_views(std::span<const MatrixView> views, rf::Cancellation& cancellation) {
+    for (std::size_t first = 0; first < views.size();) {
+        std::size_t count = 0;
+        std::size_t bytes = 0;
+        while (first + count < views.size() && count < batch_size() &&
+               (count == 0 || bytes + 8 * static_cast<std::size_t>(cells_of(views[first + count])) <= BATCH_BYTES)) {
+            bytes += 8 * static_cast<std::size_t>(cells_of(views[first + count]));
+            ++count;
+        }
+        rebuild_batch(views.subspan(first, count), cancellation);
+        first += count;
+    }
+}
+
+void TreeCollector::add_supply(MatrixSupply& supply, rf::Cancellation& cancellation) {
+    std::vector<MatrixSupply::Matrix> batch;
+    std::vector<MatrixView> views;
+    // What the supply throws is its next matrix's fault: the matrices
+    // before it are rebuilt first, so that their faults come first.
+    std::exception_ptr supply_failure;
+    for (bool more = true; more;) {
+        std::size_t bytes = 0;
+        while (batch.size() < batch_size() && bytes < BATCH_BYTES) {
+            std::optional<MatrixSupply::Matrix> next;
+            try {
+                next = supply.next();
+            } catch (...) {
+                supply_failure = std::current_exception();
+            }
+            if (!next) {
+                more = false;
+                break;
+            }
+            bytes += 8 * static_cast<std::size_t>(std::max<std::int64_t>(cells_of(next->view), 0));
+            views.push_back(next->view);
+            batch.push_back(std::move(*next));
+        }
+        rebuild_batch(views, cancellation);
+        views.clear();
+        batch.clear(); // the owners go on this thread, as promised
+    }
+    if (supply_failure) {
+        std::rethrow_exception(supply_failure);
+    }
+}
+
+void TreeCollector::rebuild_view(const MatrixView& view, std::size_t index, Workspace& workspace, Outcome& outcome) const {
+    try {
+        const std::int32_t n = leaf_count_of(view, index);
+        if (!workspace.matrix || workspace.matrix->leaf_count() != n) {
+            workspace.matrix.reset();
+            workspace.matrix.emplace(n);
+        }
+        copy_matrix(view, *workspace.matrix, index);
+        outcome.tree = rf::rebuild_tree(*workspace.matrix, settings_.tolerances);
+        outcome.leaf_count = n;
+    } catch (...) {
+        outcome.failure = std::current_exception();
+    }
+    outcome.done = true;
+}
+
+void TreeCollector::rebuild_batch(std::span<const MatrixView> views, rf::Cancellation& cancellation) {
+    if (views.empty()) {
+        return;
+    }
+    std::int64_t cells = 0;
+    for (const MatrixView& view : views) {
+        cells += std::max<std::int64_t>(cells_of(view), 0);
+    }
+    if (!team_ && views.size() > 1 && cells >= CELLS_WORTH_SHARING) {
+        team_.emplace(settings_.threads);
+    }
+    const std::size_t members = team_ && views.size() > 1 ? team_->size() : 1;
+    workspaces_.resize(std::max(workspaces_.size(), members));
+    std::vector<Outcome> outcomes(views.size());
+    std::atomic<std::size_t> next{0};
+    auto job = [&](std::size_t member) noexcept {
+        for (std::size_t k = next++; k < views.size(); k = next++) {
+            if (member == 0 ? cancellation.poll() : cancellation.stopped()) {
+                return;
+            }
+            rebuild_view(views[k], size_ + k, workspaces_[member], outcomes[k]);
+        }
+    };
+    if (members > 1) {
+        team_->run(job);
+    } else {
+        job(0);
+    }
+    for (Outcome& outcome : outcomes) {
+        if (!outcome.done) {
+            throw rf::Cancelled();
+        }
+        if (outcome.failure) {
+            std::rethrow_exception(outcome.failure);
+        }
+        keep(std::move(outcome.tree), outcome.leaf_count);
+    }
+}
+
+rf::NumberedTrees TreeCollector::finish() {
+    if (!catalog_) {
+        return {};
+    }
+    rf::NumberedTrees numbered = catalog_->finish();
+    catalog_.reset();
+    return numbered;
+}
+
+} // namespace rf_compare::detail

@@ -1,0 +1,84 @@
+// The one way trees are rebuilt and collected for comparison, for rf_pairs
+// and every caller of the library: matrices rebuilt (on the calling thread,
+// or a batch at a time on a team), a matrix that is not additive stopped
+// at or kept as a tree left out, and every tree numbered by the catalog in
+// the order of the matrices. The first failure in matrix order is the one
+// thrown; the trees before it stay, and a matrix that failed fixes nothing
+// (not even n).
+//
+// Thread-safety: one thread at a time; the observer and the cancellation's
+// check are called from that thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "cancellation.hpp"
+#include "catalog_thread.hpp"
+#include "cluster_tree.hpp"
+#include "distance_matrix.hpp"
+#include "rf_compare/matrix_view.hpp"
+#include "rf_compare/tree_set.hpp"
+#include "thread_starter.hpp"
+#include "thread_team.hpp"
+#include "tolerances.hpp"
+#include "tree_edges.hpp"
+
+namespace rf_compare::detail {
+
+struct CollectorSettings {
+    bool mark_not_additive = false;
+    bool keep_lengths = true;
+    rf::ThreadUse threads;
+    rf::Tolerances tolerances;
+};
+
+// Told of every matrix in order, before its tree is kept: its index and its
+// tree, or nothing when the matrix was not additive and is kept as such.
+using TreeObserver = std::function<void(std::size_t index, const std::optional<rf::ClusterTree>& tree)>;
+
+class TreeCollector {
+public:
+    explicit TreeCollector(CollectorSettings settings, TreeObserver observer = {});
+    TreeCollector(const TreeCollector&) = delete;
+    TreeCollector& operator=(const TreeCollector&) = delete;
+    ~TreeCollector();
+
+    // A matrix in the engine's layout, rebuilt on the calling thread.
+    void add(const rf::DistanceMatrix& matrix);
+
+    // Matrices in memory, checked, copied and rebuilt a batch at a time,
+    // until `cancellation` stops them (rf::Cancelled).
+    void add_views(std::span<const MatrixView> views, rf::Cancellation& cancellation);
+    void add_supply(MatrixSupply& supply, rf::Cancellation& cancellation);
+
+    [[nodiscard]] std::size_t size() const noexcept { return size_; }
+    [[nodiscard]] std::int32_t leaf_count() const noexcept { return leaf_count_; }
+
+    // Every tree kept, numbered; nothing can be added afterwards.
+    [[nodiscard]] rf::NumberedTrees finish();
+
+private:
+    struct Outcome;
+    struct Workspace;
+
+    void rebuild_batch(std::span<const MatrixView> views, rf::Cancellation& cancellation);
+    void rebuild_view(const MatrixView& view, std::size_t index, Workspace& workspace, Outcome& outcome) const;
+    void keep(std::optional<rf::ClusterTree> tree, std::int32_t n);
+    [[nodiscard]] std::size_t batch_size() const noexcept;
+
+    CollectorSettings settings_;
+    TreeObserver observer_;
+    std::int32_t leaf_count_ = 0; // fixed by the first matrix kept
+    std::size_t size_ = 0;
+    std::optional<rf::CatalogThread> catalog_;
+    std::vector<Workspace> workspaces_; // each member's own
+    std::optional<rf::ThreadTeam> team_; // started for the first batch worth sharing
+};
+
+} // namespace rf_compare::detail
