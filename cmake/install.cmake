@@ -1,6 +1,7 @@
 # What `cmake --install` puts in place, and the packages CPack makes of it:
-# on Linux two .deb files that lintian accepts, rf-compare with the
-# programs and python3-rf-compare with the Python module; a .zip from the
+# on Linux three .deb files that lintian accepts, rf-compare with the
+# programs, python3-rf-compare with the Python module and librf-compare-dev
+# with the C++ library (archive, headers, CMake package); a .zip from the
 # Windows build.
 include(GNUInstallDirs)
 
@@ -8,6 +9,7 @@ include(GNUInstallDirs)
 # folder is its own, as Debian requires.
 set(RF_DEBIAN_PACKAGE rf-compare)
 set(RF_DEBIAN_PYTHON_PACKAGE python3-rf-compare)
+set(RF_DEBIAN_DEV_PACKAGE librf-compare-dev)
 set(RF_CONTACT_ADDRESS "maintainers@users.noreply.c-seed-70aa49fe.example")
 set(RF_MAINTAINER "rf_compare authors <${RF_CONTACT_ADDRESS}>")
 
@@ -31,7 +33,8 @@ else()
   configure_file(packaging/debian/copyright copyright @ONLY)
   configure_file(packaging/debian/changelog changelog @ONLY)
   execute_process(COMMAND gzip -9nkf ${CMAKE_CURRENT_BINARY_DIR}/changelog COMMAND_ERROR_IS_FATAL ANY)
-  foreach(component_and_package IN ITEMS programs:${RF_DEBIAN_PACKAGE} python:${RF_DEBIAN_PYTHON_PACKAGE})
+  foreach(component_and_package IN ITEMS programs:${RF_DEBIAN_PACKAGE} python:${RF_DEBIAN_PYTHON_PACKAGE}
+                                         development:${RF_DEBIAN_DEV_PACKAGE})
     string(REPLACE ":" ";" pair ${component_and_package})
     list(GET pair 0 component)
     list(GET pair 1 package)
@@ -40,6 +43,25 @@ else()
   endforeach()
 endif()
 install(TARGETS rf_compare rf_pairs RUNTIME DESTINATION ${RF_BIN_DIR} COMPONENT programs)
+
+# The C++ library for other projects: one archive, the public headers and a
+# CMake package (find_package(rf_compare), target rf_compare::rf_compare).
+if(NOT WIN32)
+  include(CMakePackageConfigHelpers)
+  include(cmake/library_archive.cmake)
+  set(RF_CMAKE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/rf_compare)
+  configure_package_config_file(cmake/rf_compareConfig.cmake.in ${CMAKE_BINARY_DIR}/lib/rf_compareConfig.cmake
+                                INSTALL_DESTINATION ${RF_CMAKE_PACKAGE_DIR})
+  write_basic_package_version_file(${CMAKE_BINARY_DIR}/lib/rf_compareConfigVersion.cmake
+                                   COMPATIBILITY SameMajorVersion)
+  install(FILES ${RF_LIBRARY_ARCHIVE} DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+  install(DIRECTORY include/rf_compare DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development
+          FILES_MATCHING PATTERN "*.hpp")
+  install(FILES ${PROJECT_BINARY_DIR}/include/rf_compare/version.hpp
+          DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/rf_compare COMPONENT development)
+  install(FILES ${CMAKE_BINARY_DIR}/lib/rf_compareConfig.cmake ${CMAKE_BINARY_DIR}/lib/rf_compareConfigVersion.cmake
+          DESTINATION ${RF_CMAKE_PACKAGE_DIR} COMPONENT development)
+endif()
 install(FILES README.md CHANGELOG.md DESTINATION ${RF_DOC_DIR} COMPONENT programs)
 install(FILES examples/two_trees.txt examples/two_trees.expected examples/edge_lengths.txt
               examples/five_trees_12_leaves.txt examples/five_trees_12_leaves.expected
@@ -63,7 +85,7 @@ if(WIN32)
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEB_COMPONENT_INSTALL ON)
-  set(CPACK_COMPONENTS_ALL programs)
+  set(CPACK_COMPONENTS_ALL programs development)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${RF_MAINTAINER}")
   set(CPACK_DEBIAN_PACKAGE_SECTION science)
@@ -71,6 +93,14 @@ else()
   set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME ${RF_DEBIAN_PACKAGE})
   # Each package's text, after the project's summary as its synopsis.
   set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${RF_DEBIAN_DEV_PACKAGE})
+  set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+  set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "The C++ library of rf_compare and rf_pairs, for other programs: it reads
+matrix files, rebuilds the tree of every additive distance matrix and
+compares trees by the Robinson-Foulds distance, weighted Robinson-Foulds
+and the Kuhner-Felsenstein branch score. A static library with its
+headers and a CMake package: find_package(rf_compare), then link
+rf_compare::rf_compare.")
   if(TARGET rf_compare_core)
     list(APPEND CPACK_COMPONENTS_ALL python)
     set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME ${RF_DEBIAN_PYTHON_PACKAGE})

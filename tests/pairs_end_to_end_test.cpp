@@ -105,7 +105,7 @@ std::vector<PairsCase> cases() {
          "trees; wrf and kf have no such bound" + SEE_HELP, 2},
         {"--newick without a name", FOUR, {"in.txt", "--newick"}, "", "rf_pairs: --newick needs a file name" + SEE_HELP, 2},
         {"help", FOUR, {"in.txt", "--help"}, "Usage: rf_pairs MATRIX_FILE [options]\n", "", 0, std::nullopt, true},
-        {"version", FOUR, {"--version"}, "rf_pairs 1.1.0\n", "", 0},
+        {"version", FOUR, {"--version"}, "rf_pairs 1.2.0\n", "", 0},
     };
 }
 

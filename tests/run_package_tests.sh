@@ -2,8 +2,9 @@
 # Makes the packages a user installs and runs the example from what they
 # unpack: the .deb files with dpkg-deb -x, the Windows .zip with unzip and
 # the .exe files under Wine; rf_compare with its answers typed ahead
-# (result "2 "), rf_pairs on the same file. Installs the .deb files and
-# imports the Python module with Debian's python3 and no PYTHONPATH, then
+# (result "2 "), rf_pairs on the same file. Installs the .deb files,
+# imports the Python module with Debian's python3 and no PYTHONPATH and
+# builds the C++ example consumer against the installed library, then
 # removes them. Fails on any error or warning of lintian, Debian's package
 # checker, checks the man pages with groff and that the packages carry the
 # license. Installs what it needs from Debian's packages when missing; run
@@ -45,13 +46,14 @@ run_pairs_example() {
 
 echo "== .deb"
 cmake -S . -B build >/dev/null
-cmake --build build -j2 --target rf_compare rf_pairs rf_compare_python
+cmake --build build -j2 --target rf_compare rf_pairs rf_compare_python rf_compare_library
 rm -f build/*.deb
 (cd build && cpack -G DEB >/dev/null)
 version=$(sed -n 's/^project(rf_compare VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 deb=build/rf-compare_${version}_amd64.deb
 python_deb=build/python3-rf-compare_${version}_amd64.deb
-for package in "$deb" "$python_deb"; do
+dev_deb=build/librf-compare-dev_${version}_amd64.deb
+for package in "$deb" "$python_deb" "$dev_deb"; do
   dpkg-deb --info "$package" | grep -E 'Package|Version|Depends|Maintainer'
   dpkg-deb --contents "$package" | awk '{ print $6 }'
   # Debian's own checker: any error or warning fails.
@@ -74,14 +76,17 @@ done
 
 echo "== the .deb files installed"
 # Installed as a user installs them; removed again whatever happens.
-trap 'dpkg -r python3-rf-compare rf-compare >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-dpkg -i "$deb" "$python_deb" >/dev/null
+trap 'dpkg -r librf-compare-dev python3-rf-compare rf-compare >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+dpkg -i "$deb" "$python_deb" "$dev_deb" >/dev/null
 (cd "$work" && env -u PYTHONPATH /usr/bin/python3 -c '
 import rf_compare
 assert rf_compare.__version__ == "'"$version"'", rf_compare.__version__
 print("import rf_compare", rf_compare.__version__, "from", rf_compare.__file__)
 print(rf_compare.pairs(rf_compare.read_matrices("/usr/share/doc/rf-compare/examples/two_trees.txt")).tolist())')
-dpkg -r python3-rf-compare rf-compare >/dev/null
+cmake -S examples/cmake_consumer -B "$work/consumer" >/dev/null
+cmake --build "$work/consumer" >/dev/null
+"$work/consumer/tree_table" /usr/share/doc/rf-compare/examples/two_trees.txt
+dpkg -r librf-compare-dev python3-rf-compare rf-compare >/dev/null
 
 echo "== .zip"
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
