@@ -1,6 +1,7 @@
 #include "run_binary.hpp"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,7 +75,7 @@ std::vector<std::string> command_for(const char* built, const char* windows_exe_
         argv.push_back(const_cast<char*>(word.c_str()));
     }
     argv.push_back(nullptr);
-    execv(argv[0], argv.data());
+    execvp(argv[0], argv.data()); // a wrapper such as prlimit is found on the PATH
     _exit(127);
 }
 
@@ -112,7 +113,8 @@ namespace {
 // and the folders removed.
 void collect_files(const fs::path& folder, const fs::path& io, RunResult& result) {
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
+        std::error_code unreadable; // a loop of symbolic links leads to no file
+        if (entry.is_regular_file(unreadable)) {
             result.files[entry.path().filename().string()] = read_file(entry.path());
         }
     }
@@ -164,6 +166,41 @@ RunResult run_rf_pairs(const FolderContents& contents, const std::vector<std::st
     result.errors = read_file(io / "stderr");
     collect_files(folder, io, result);
     return result;
+}
+
+std::string rf_compare_program() { return RF_COMPARE_PATH; }
+std::string rf_pairs_program() { return RF_PAIRS_PATH; }
+
+Ended launch(const Launch& run) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const auto attach = [](const std::optional<fs::path>& file, int descriptor, int flags) {
+            if (!file) {
+                return true;
+            }
+            const int opened = open(file->c_str(), flags, 0644);
+            return opened >= 0 && (opened == descriptor || (dup2(opened, descriptor) == descriptor && close(opened) == 0));
+        };
+        if (!attach(run.input, 0, O_RDONLY) || !attach(run.output, 1, O_WRONLY | O_CREAT | O_APPEND) ||
+            !attach(run.errors, 2, O_WRONLY | O_CREAT | O_APPEND) || chdir(run.folder.c_str()) != 0) {
+            _exit(127);
+        }
+        for (const auto& [file, descriptor] : {std::pair(run.input, 0), std::pair(run.output, 1), std::pair(run.errors, 2)}) {
+            if (!file) {
+                close(descriptor);
+            }
+        }
+        exec_command(run.command);
+    }
+    if (child < 0) {
+        throw std::runtime_error("cannot start " + run.command.front());
+    }
+    int status = 0;
+    struct rusage usage {};
+    if (wait4(child, &status, 0, &usage) != child) {
+        throw std::runtime_error("cannot wait for " + run.command.front());
+    }
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), usage.ru_maxrss};
 }
 
 RunResult run_rf_compare(const FolderContents& contents, const std::string& answers) {

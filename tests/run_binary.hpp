@@ -61,6 +61,26 @@ RunResult run_rf_compare(const FolderContents& contents, const std::string& answ
 RunResult run_rf_pairs(const FolderContents& contents, const std::vector<std::string>& arguments,
                        const std::string& output_name = "");
 
+// A program run as the tests of odd environments need it (POSIX only): its
+// standard streams each a file or closed, in a folder, after a wrapper
+// command such as prlimit or setpriv.
+struct Launch {
+    std::vector<std::string> command;            // wrapper words first, then the program and its arguments
+    std::filesystem::path folder;
+    std::optional<std::filesystem::path> input;  // nothing: closed
+    std::optional<std::filesystem::path> output; // appended to
+    std::optional<std::filesystem::path> errors;
+};
+struct Ended {
+    int exit_code;  // 128 + the signal for a program ended by a signal
+    long peak_kib;  // the most resident memory it used
+};
+Ended launch(const Launch& run);
+
+// The programs built, as a command's first word.
+std::string rf_compare_program();
+std::string rf_pairs_program();
+
 std::filesystem::path fresh_folder();
 std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, const std::string& content);

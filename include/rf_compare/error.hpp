@@ -13,7 +13,8 @@
 namespace rf_compare {
 
 enum class ErrorKind {
-    file_not_found, // a file that cannot be opened: "File NAME was not found"
+    file_not_found, // a file that is not there: "File NAME was not found"
+    cannot_read,    // a file that is there but cannot be read: a folder, no permission
     bad_input,      // a file that is not as it should be, with the programs' texts
     bad_argument,   // a matrix or an argument that cannot be used
     not_additive,   // a matrix whose tree cannot be rebuilt
@@ -40,10 +41,19 @@ public:
     [[nodiscard]] const ErrorPlace& place() const noexcept { return place_; }
     [[nodiscard]] const std::string& detail() const noexcept { return detail_; }
 
+    // For file_not_found and cannot_read: the system's error number (errno),
+    // EISDIR for a folder.
+    [[nodiscard]] int system_error() const noexcept { return system_error_; }
+    Error& with_system_error(int number) noexcept {
+        system_error_ = number;
+        return *this;
+    }
+
 private:
     ErrorKind kind_;
     ErrorPlace place_;
     std::string detail_;
+    int system_error_ = 0;
 };
 
 } // namespace rf_compare

@@ -8,6 +8,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cerrno>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,22 @@ rf_compare::MatrixView view_of(const DoubleArray& matrix) {
     return {matrix.data(), matrix.shape(0), matrix.shape(1), matrix.strides(0), matrix.strides(1)};
 }
 
+// The OSError subclass Python raises for a system error number.
+PyObject* os_error_for(int number) {
+    switch (number) {
+    case ENOENT:
+    case ENOTDIR:
+        return PyExc_FileNotFoundError;
+    case EACCES:
+    case EPERM:
+        return PyExc_PermissionError;
+    case EISDIR:
+        return PyExc_IsADirectoryError;
+    default:
+        return PyExc_OSError;
+    }
+}
+
 // The library's errors as Python's exceptions.
 void translate_errors(std::exception_ptr failure) {
     try {
@@ -35,7 +52,8 @@ void translate_errors(std::exception_ptr failure) {
     } catch (const rf_compare::Error& e) {
         switch (e.kind()) {
         case rf_compare::ErrorKind::file_not_found:
-            PyErr_SetString(PyExc_FileNotFoundError, e.what());
+        case rf_compare::ErrorKind::cannot_read:
+            PyErr_SetString(os_error_for(e.system_error()), e.what());
             return;
         case rf_compare::ErrorKind::too_large:
             PyErr_SetString(PyExc_MemoryError, e.what());

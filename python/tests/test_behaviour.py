@@ -59,6 +59,8 @@ BAD_CALLS = [
     ("not additive, before a bad array", lambda: rf_compare.pairs(iter([EDGE_34, SKEWED, NAN_AT_1_2])),
      rf_compare.NotAdditiveError, "matrices[1] is not an additive distance"),
     ("a missing file", lambda: rf_compare.read_matrices("missing.txt"), FileNotFoundError, "File missing.txt was not found"),
+    ("a folder", lambda: rf_compare.read_matrices("/"), IsADirectoryError, "File / is a folder"),
+    ("one endless word", lambda: list(rf_compare.read_matrices("/dev/zero")), ValueError, "Bad number of objects"),
 ]
 
 BAD_FILES = [

@@ -25,8 +25,8 @@ rf_compare::MatrixView view_of(const double* cells, R_xlen_t rows, R_xlen_t colu
 // found (counted from 1, NA where unknown), what was found, and the whole
 // message.
 Rcpp::List error_list(const rf_compare::Error& e) {
-    static const char* const KINDS[] = {"file_not_found", "bad_input",  "bad_argument",
-                                        "not_additive",   "too_large",  "cancelled"};
+    static const char* const KINDS[] = {"file_not_found", "cannot_read", "bad_input", "bad_argument",
+                                        "not_additive",   "too_large",   "cancelled"};
     const auto counted = [](const auto& place) {
         return place ? static_cast<double>(*place) + 1 : NA_REAL;
     };

@@ -11,11 +11,11 @@ namespace rf_compare::detail {
 namespace {
 
 rf::InputFile open_input(const std::string& path) {
-    std::optional<rf::InputFile> file = rf::InputFile::open(path);
-    if (!file) {
-        throw Error(ErrorKind::file_not_found, file_not_found_text(path));
+    rf::OpenedFile opened = rf::InputFile::open(path);
+    if (!opened.file) {
+        throw cannot_open(path, opened.error);
     }
-    return std::move(*file);
+    return std::move(*opened.file);
 }
 
 Error bad_input(std::string_view text, const ErrorPlace& place = {}) { return {ErrorKind::bad_input, std::string(text), place}; }

@@ -1,5 +1,8 @@
 #include "messages.hpp"
 
+#include <cerrno>
+#include <system_error>
+
 namespace rf_compare::detail {
 
 std::string bad_entry_text(const ErrorPlace& place) {
@@ -7,7 +10,20 @@ std::string bad_entry_text(const ErrorPlace& place) {
            std::to_string(place.row.value_or(0) + 1) + ", column " + std::to_string(place.column.value_or(0) + 1);
 }
 
-std::string file_not_found_text(const std::string& name) { return "File " + name + " was not found"; }
+Error cannot_open(const std::string& name, int system_error) {
+    std::string text("File ");
+    text.append(name);
+    ErrorKind kind = ErrorKind::cannot_read;
+    if (system_error == ENOENT || system_error == ENOTDIR) {
+        kind = ErrorKind::file_not_found;
+        text.append(" was not found");
+    } else if (system_error == EISDIR) {
+        text.append(" is a folder");
+    } else {
+        text.append(" cannot be read: ").append(std::generic_category().message(system_error));
+    }
+    return Error(kind, text).with_system_error(system_error);
+}
 
 // Appended piece by piece: GCC 12 warns falsely about "text" + std::string.
 std::string shape_text(std::int64_t rows, std::int64_t columns) {

@@ -22,8 +22,10 @@ inline constexpr std::string_view INTERRUPTED = "interrupted";
 // "Bad entry in matrix J, row I, column K", counted from 1.
 [[nodiscard]] std::string bad_entry_text(const ErrorPlace& place);
 
-// "File NAME was not found".
-[[nodiscard]] std::string file_not_found_text(const std::string& name);
+// Why the file NAME cannot be read, from the system's error number: "File
+// NAME was not found", "File NAME is a folder", "File NAME cannot be read:
+// REASON".
+[[nodiscard]] Error cannot_open(const std::string& name, int system_error);
 
 // "(rows, columns)", as Python writes a shape.
 [[nodiscard]] std::string shape_text(std::int64_t rows, std::int64_t columns);

@@ -6,8 +6,10 @@
 #include "exit_procedure.hpp"
 #include "platform.hpp"
 #include "run_loop.hpp"
+#include "standard_streams.hpp"
 
 int main() {
+    rf::keep_standard_streams_open(); // before any file takes a standard stream's place
     const int exit_code = rf::run_rf_compare(stdin, stdout, rf::ReaderSettings::for_threads(rf::ThreadUse::all_usable()));
     return rf::exit_procedure(exit_code, stdin, stdout, rf::stdout_is_console());
 }

@@ -1,28 +1,31 @@
-// The result file: one line "%d \n" per compared matrix, written as text so
-// that each line end is stored the platform's way.
+// The result file: one line "%d \n" per compared matrix, each sent to the
+// system as soon as it is written, so that whoever watches the file sees it
+// and an interrupted run keeps it. A line that cannot be written whole is
+// not kept: the file ends at the last complete line.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <optional>
 #include <string>
 
-#include "file_handle.hpp"
+#include "line_file.hpp"
 
 namespace rf {
 
 class ResultFile {
 public:
     // Creates the file or empties an existing one; false when it cannot.
-    [[nodiscard]] bool create(const std::string& name);
-    [[nodiscard]] bool is_open() const noexcept { return file_ != nullptr; }
+    [[nodiscard]] bool create(const std::string& name, WriteCall write = {});
+    [[nodiscard]] bool is_open() const noexcept { return file_.has_value(); }
 
-    void write_distance(std::int32_t distance);
+    // False when the line could not be written.
+    [[nodiscard]] bool write_distance(std::int32_t distance);
 
-    // Flushes and closes; false when any write since creation failed.
+    // Closes the file; false when a write since creation failed.
     [[nodiscard]] bool close();
 
 private:
-    FileHandle file_;
+    std::optional<LineFile> file_;
 };
 
 } // namespace rf

@@ -75,11 +75,16 @@ public:
                 print_name_message(out_, "\nFile ", result_name_, " cannot be created ");
                 return EXIT_FAILURE_CODE;
             }
-            if (!compare_matrix(j, *matrix)) {
+            const Compared compared = compare_matrix(j, *matrix);
+            if (compared == Compared::not_additive) {
                 std::fputs("\n ", out_);
                 print(out_, api::NOT_ADDITIVE);
                 std::fputs(" \n", out_);
                 return results_.close() ? EXIT_FAILURE_CODE : report_unwritten();
+            }
+            if (compared == Compared::unwritten) {
+                static_cast<void>(results_.close());
+                return report_unwritten();
             }
             if (j < matrix_count && input_.at_end()) {
                 print_input_error(out_, std::string(api::BAD_MATRIX_NUMBER));
@@ -90,22 +95,24 @@ public:
     }
 
 private:
+    enum class Compared { done, not_additive, unwritten };
+
     // Rebuilds matrix j's tree; from the second on, writes its distance to
-    // the first. False when the matrix is not additive.
-    bool compare_matrix(std::int64_t j, const DistanceMatrix& matrix) {
+    // the first.
+    Compared compare_matrix(std::int64_t j, const DistanceMatrix& matrix) {
         RunStorage& s = storage_;
         const std::optional<ClusterTree> tree = rebuild_tree(matrix);
         if (!tree) {
-            return false;
+            return Compared::not_additive;
         }
         if (j == 1) {
             s.reference_count = describe_clusters(*tree, s.reference_table, s.reference_list);
-            return true;
+            return Compared::done;
         }
         const std::int32_t count = describe_clusters(*tree, s.current_table, s.current_list);
-        results_.write_distance(rf_distance(s.reference_table, s.current_table, s.reference_list, s.current_list,
-                                            s.reference_count, count));
-        return true;
+        const bool written = results_.write_distance(rf_distance(s.reference_table, s.current_table, s.reference_list,
+                                                                 s.current_list, s.reference_count, count));
+        return written ? Compared::done : Compared::unwritten;
     }
 
     // A stop for bad or missing input: once the result file exists, its lines
@@ -163,9 +170,7 @@ std::optional<api::MatrixSource> open_matrix_file(const std::string& name, const
     }
 }
 
-} // namespace
-
-int run_rf_compare(std::FILE* console_in, std::FILE* console_out, const ReaderSettings& reading) {
+int run_dialogue_and_matrices(std::FILE* console_in, std::FILE* console_out, const ReaderSettings& reading) {
     std::FILE* out = console_out;
     print_banner(out);
     std::fputs("Enter the input file name for additive distance matrices\n\n", out);
@@ -199,6 +204,17 @@ int run_rf_compare(std::FILE* console_in, std::FILE* console_out, const ReaderSe
     }
     input->limit_to(*matrix_count);
     return process_matrix_file(out, *input, *matrix_count, std::move(*result_name));
+}
+
+} // namespace
+
+int run_rf_compare(std::FILE* console_in, std::FILE* console_out, const ReaderSettings& reading) {
+    try {
+        return run_dialogue_and_matrices(console_in, console_out, reading);
+    } catch (const std::bad_alloc&) { // anywhere: the lines already written stay, closed in by then
+        print_too_large(console_out);
+        return EXIT_FAILURE_CODE;
+    }
 }
 
 } // namespace rf

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <charconv>
 #include <cmath>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,9 +45,7 @@ public:
         std::memcpy(end(), text.data(), text.size());
         size_ += length;
     }
-    [[nodiscard]] bool write_to(std::FILE* out) const {
-        return std::fwrite(chars_.data(), 1, size_, out) == size_;
-    }
+    [[nodiscard]] bool write_to(LineFile& out) const { return out.write({chars_.data(), size_}); }
 
 private:
     // A tab and any 64-bit integer, fraction or short decimal.
@@ -121,7 +120,7 @@ private:
 
 } // namespace
 
-bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayout layout, const ThreadUse& threads) {
+bool write_distance_table(LineFile& out, const NumberedTrees& trees, TableLayout layout, const ThreadUse& threads) {
     const std::size_t m = trees.trees.size();
     const TableRows table(trees, layout);
     Line header(m);
@@ -141,6 +140,7 @@ bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayou
     // format this one, and every member takes the next row not yet taken.
     std::array<std::vector<Line>, 2> lines{std::vector<Line>(round, Line(m)), std::vector<Line>(round, Line(m))};
     std::vector<RowScratch> scratch(members); // each member's own
+    std::vector<std::exception_ptr> failures(members); // what a member met (memory ran out), its own
     std::size_t unwritten = 0; // rows of the round before
     auto write_lines = [&](const std::vector<Line>& done) {
         for (std::size_t k = 0; k < unwritten && written; ++k) {
@@ -153,20 +153,30 @@ bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayou
         std::vector<Line>& now = lines[turn];
         std::atomic<std::size_t> next_row{0};
         auto format_rows = [&](std::size_t member) noexcept {
-            if (member == 0) {
-                write_lines(lines[turn ^ 1U]);
-            }
-            for (std::size_t k = next_row++; k < count; k = next_row++) {
-                table.format(first + k, scratch[member], now[k]);
+            try {
+                if (member == 0) {
+                    write_lines(lines[turn ^ 1U]);
+                }
+                for (std::size_t k = next_row++; k < count; k = next_row++) {
+                    table.format(first + k, scratch[member], now[k]);
+                }
+            } catch (...) {
+                failures[member] = std::current_exception();
+                next_row = count; // the others stop too
             }
         };
         team.run(format_rows);
+        for (const std::exception_ptr& failure : failures) {
+            if (failure) {
+                std::rethrow_exception(failure);
+            }
+        }
         unwritten = count;
         if (first + count == rows) {
             write_lines(now);
         }
     }
-    return std::fflush(out) == 0 && written && std::ferror(out) == 0;
+    return written && out.flush();
 }
 
 } // namespace rf

@@ -5,7 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+
+#include "line_file.hpp"
 
 #include "metric.hpp"
 #include "thread_starter.hpp"
@@ -20,8 +21,9 @@ struct TableLayout {
 };
 
 // Rows are computed and formatted by up to threads.threads threads and
-// written in order. False when writing failed.
-[[nodiscard]] bool write_distance_table(std::FILE* out, const NumberedTrees& trees, TableLayout layout,
+// written in order. False when writing failed; std::bad_alloc when memory
+// ran out.
+[[nodiscard]] bool write_distance_table(LineFile& out, const NumberedTrees& trees, TableLayout layout,
                                         const ThreadUse& threads);
 
 } // namespace rf

@@ -7,6 +7,7 @@
 #include "pairs_options.hpp"
 #include "pairs_run.hpp"
 #include "reader_settings.hpp"
+#include "standard_streams.hpp"
 
 namespace {
 
@@ -22,12 +23,10 @@ int run(int argc, const char* const* argv) {
         std::fputs(*request == rf::InfoRequest::help ? rf::usage_text() : "rf_pairs " RF_VERSION "\n", stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    // The table may be megabytes: written in large blocks, not a system call per line.
-    std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 20);
     try {
-        return rf::run_rf_pairs(std::get<rf::PairsOptions>(command), stdout, stderr,
+        return rf::run_rf_pairs(std::get<rf::PairsOptions>(command), {}, stderr,
                                 rf::ReaderSettings::for_threads(rf::ThreadUse::all_usable()));
-    } catch (const std::bad_alloc&) { // beyond the matrix, which is refused with its own message
+    } catch (const std::bad_alloc&) { // what each step does not name itself
         std::fputs("rf_pairs: not enough memory\n", stderr);
         return 1;
     }
@@ -35,4 +34,7 @@ int run(int argc, const char* const* argv) {
 
 } // namespace
 
-int main(int argc, char** argv) { return run(argc, argv); }
+int main(int argc, char** argv) {
+    rf::keep_standard_streams_open(); // before any file takes a standard stream's place
+    return run(argc, argv);
+}

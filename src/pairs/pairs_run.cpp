@@ -1,12 +1,12 @@
 #include "pairs_run.hpp"
 
-#include <fstream>
-#include <new>
 #include <optional>
 #include <string>
 
 #include "distance_table.hpp"
 #include "file_identity.hpp"
+#include "guarded_call.hpp"
+#include "line_file.hpp"
 #include "matrix_source.hpp"
 #include "messages.hpp"
 #include "newick.hpp"
@@ -22,30 +22,35 @@ constexpr int EXIT_DONE = 0;
 constexpr int EXIT_BAD_INPUT = 1;
 constexpr int EXIT_USAGE = 2;
 constexpr int EXIT_SKIPPED = 3;
+// Output gathered before it goes to the system: the table may be megabytes.
+constexpr std::size_t GATHERED_BYTES = std::size_t{1} << 20;
+constexpr int STANDARD_OUTPUT = 1;
 
-// The library's texts, one line each, named as this program's.
-void report(std::FILE* err, std::string_view text) {
+// The library's texts, one line each, named as this program's; pieces
+// joined without allocating, as the line may say that memory ran out.
+template <typename... Pieces>
+void report(std::FILE* err, const Pieces&... pieces) {
     std::fputs("rf_pairs: ", err);
-    std::fwrite(text.data(), 1, text.size(), err);
+    (std::fwrite(std::string_view(pieces).data(), 1, std::string_view(pieces).size(), err), ...);
     std::fputs("\n", err);
 }
 
+// Thrown out of the collector when the Newick file cannot take a line.
+struct NewickUnwritten {};
+
 // Where the rebuilt trees go, one Newick line each, the line of a matrix
 // that was not rebuilt empty.
-class NewickFile {
+class NewickLines {
 public:
-    explicit NewickFile(const std::optional<std::string>& name) : name_(name) {}
-
-    [[nodiscard]] bool open() {
-        if (name_) {
-            file_.open(*name_);
-            return static_cast<bool>(file_);
+    explicit NewickLines(std::optional<LineFile> file) : file_(std::move(file)) {
+        if (file_) {
+            file_->gather_up_to(GATHERED_BYTES);
         }
-        return true;
     }
-    [[nodiscard]] bool write(const std::optional<ClusterTree>& tree) {
-        if (!file_.is_open()) {
-            return true;
+
+    void write(const std::optional<ClusterTree>& tree) {
+        if (!file_) {
+            return;
         }
         line_.clear();
         if (tree) {
@@ -53,84 +58,103 @@ public:
         } else {
             line_.push_back('\n');
         }
-        return static_cast<bool>(file_ << line_);
-    }
-    [[nodiscard]] bool close() {
-        if (file_.is_open()) {
-            file_.close();
-            return !file_.fail();
+        if (!file_->write(line_)) {
+            throw NewickUnwritten();
         }
-        return true;
     }
-    [[nodiscard]] std::string unwritten() const { return "File " + name_.value_or("") + " could not be written"; }
+    void close() {
+        if (file_ && !file_->close()) {
+            throw NewickUnwritten();
+        }
+    }
 
 private:
-    std::optional<std::string> name_;
-    std::ofstream file_;
+    std::optional<LineFile> file_;
     std::string line_;
 };
 
-// Nothing is written over the matrix file: neither the Newick file nor the
-// table may be it, however named.
-bool writes_over_input(const PairsOptions& options, std::FILE* out, std::FILE* err) {
+// Nothing is written over the matrix file, and the table and the trees do
+// not go to one file: none of the files may be another, however named.
+bool files_collide(const PairsOptions& options, std::FILE* err) {
+    const std::optional<FileIdentity> table = identity_of_descriptor(STANDARD_OUTPUT);
     if (options.newick_file && is_same_file(options.matrix_file, *options.newick_file)) {
-        report(err, "File " + *options.newick_file + " is the input file");
+        report(err, "File ", *options.newick_file, " is the input file");
         return true;
     }
-    const std::optional<FileIdentity> table = identity_of_stream(out);
     if (table && table == identity_of_file(options.matrix_file)) {
-        report(err, "standard output is the input file " + options.matrix_file);
+        report(err, "standard output is the input file ", options.matrix_file);
+        return true;
+    }
+    if (table && options.newick_file && table == identity_of_file(*options.newick_file)) {
+        report(err, "File ", *options.newick_file, " is standard output too: the table and the trees would be mixed");
         return true;
     }
     return false;
 }
 
-// Thrown out of the collector when the Newick file cannot take a line.
-struct NewickUnwritten {};
-
 } // namespace
 
-int run_rf_pairs(const PairsOptions& options, std::FILE* out, std::FILE* err, const ReaderSettings& reading) {
-    if (writes_over_input(options, out, err)) {
-        return EXIT_USAGE;
+int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FILE* err, const ReaderSettings& reading) {
+    try {
+        if (api::guarded("checking the files", [&] { return files_collide(options, err); })) {
+            return EXIT_USAGE;
+        }
+    } catch (const rf_compare::Error& e) {
+        report(err, std::string_view(e.what()));
+        return EXIT_BAD_INPUT;
     }
-    NewickFile newick(options.newick_file);
     bool skipped_any = false;
     NumberedTrees trees;
     try {
-        api::MatrixSource input(options.matrix_file, options.matrix_count, reading);
+        api::MatrixSource input = api::guarded("reading the matrix file", [&] {
+            return api::MatrixSource(options.matrix_file, options.matrix_count, reading);
+        });
         static_cast<void>(input.leaf_count());
-        if (!newick.open()) {
-            report(err, "File " + *options.newick_file + " cannot be created");
-            return EXIT_BAD_INPUT;
+        std::optional<LineFile> newick_file;
+        if (options.newick_file) {
+            newick_file = LineFile::create(*options.newick_file, output.write);
+            if (!newick_file) {
+                report(err, "File ", *options.newick_file, " cannot be created");
+                return EXIT_BAD_INPUT;
+            }
         }
-        api::TreeCollector collector(
-            {true, options.metric != Metric::rf, reading.threads, {}},
-            [&](std::size_t index, const std::optional<ClusterTree>& tree) {
-                if (!tree) {
-                    report(err, "matrix " + std::to_string(index + 1) + ": " + std::string(api::NOT_ADDITIVE));
-                    skipped_any = true;
-                }
-                if (!newick.write(tree)) {
-                    throw NewickUnwritten();
-                }
-            });
-        while (const DistanceMatrix* matrix = input.next()) {
-            collector.add(*matrix);
-        }
-        if (!newick.close()) {
-            throw NewickUnwritten();
-        }
-        trees = collector.finish();
+        NewickLines newick(std::move(newick_file));
+        trees = api::guarded("rebuilding the trees", [&] {
+            api::TreeCollector collector({true, options.metric != Metric::rf, reading.threads, {}},
+                                         [&](std::size_t index, const std::optional<ClusterTree>& tree) {
+                                             if (!tree) {
+                                                 report(err, "matrix ", std::to_string(index + 1), ": ",
+                                                        api::NOT_ADDITIVE);
+                                                 skipped_any = true;
+                                             }
+                                             newick.write(tree);
+                                         });
+            while (const DistanceMatrix* matrix = input.next()) {
+                collector.add(*matrix);
+            }
+            return collector.finish();
+        });
+        newick.close();
     } catch (const rf_compare::Error& e) {
-        report(err, e.what());
+        report(err, std::string_view(e.what()));
         return EXIT_BAD_INPUT;
     } catch (const NewickUnwritten&) {
-        report(err, newick.unwritten());
+        report(err, "File ", options.newick_file.value_or(""), " could not be written");
         return EXIT_BAD_INPUT;
     }
-    if (!write_distance_table(out, trees, {options.metric, options.normalised, options.first_only}, reading.threads)) {
-        report(err, "standard output could not be written");
+    try {
+        LineFile out = LineFile::standard_output(output.write);
+        out.gather_up_to(GATHERED_BYTES);
+        const bool written = api::guarded("the table", [&] {
+            return write_distance_table(out, trees, {options.metric, options.normalised, options.first_only},
+                                        reading.threads);
+        });
+        if (!written) {
+            report(err, "standard output could not be written");
+            return EXIT_BAD_INPUT;
+        }
+    } catch (const rf_compare::Error& e) {
+        report(err, std::string_view(e.what()));
         return EXIT_BAD_INPUT;
     }
     return skipped_any ? EXIT_SKIPPED : EXIT_DONE;

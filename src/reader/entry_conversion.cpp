@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 
+#include "longest_word.hpp"
 #include "number_parsing.hpp"
 #include "plain_decimal.hpp"
 #include "white_space.hpp"
@@ -32,13 +33,18 @@ const char* word_end(const char* p, const char* last) noexcept {
 }
 
 // The value of the word at p: the fast path when it takes the whole word,
-// else the careful path over the whole word. Null for a bad word.
+// else the careful path over the whole word. Null for a bad word, one
+// longer than any number is among them.
 const char* convert_word(const char* p, const char* last, double& value) noexcept {
     const auto [end, ec] = parse_plain_decimal(p, last, value);
     if (ec == std::errc{} && (end == last || is_space(*end))) {
         return end;
     }
-    const char* whole = word_end(p, last);
+    const auto most = static_cast<std::ptrdiff_t>(LONGEST_WORD) + 1;
+    const char* whole = word_end(p, last - p > most ? p + most : last);
+    if (static_cast<std::size_t>(whole - p) > LONGEST_WORD) {
+        return nullptr;
+    }
     return parse_real(p, whole, value).ec == std::errc{} ? whole : nullptr;
 }
 

@@ -46,22 +46,29 @@ FileKind kind_of(int descriptor) {
     return {S_ISDIR(status.st_mode), S_ISREG(status.st_mode)};
 }
 
+// Windows refuses to open a folder, with EACCES.
+bool is_folder(const std::string& name) {
+    struct stat status {};
+    return ::stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 } // namespace
 
-std::optional<InputFile> InputFile::open(const std::string& name) {
+OpenedFile InputFile::open(const std::string& name) {
     if (name.find('\0') != std::string::npos) {
-        return std::nullopt; // the system would open a shorter name than the one typed
+        return {std::nullopt, ENOENT}; // the system would open a shorter name than the one typed
     }
     const int descriptor = open_for_reading(name.c_str());
     if (descriptor < 0) {
-        return std::nullopt;
+        const int error = errno;
+        return {std::nullopt, error == EACCES && is_folder(name) ? EISDIR : error};
     }
     const FileKind kind = kind_of(descriptor);
     InputFile file(descriptor, kind.regular);
     if (kind.folder) {
-        return std::nullopt;
+        return {std::nullopt, EISDIR};
     }
-    return file;
+    return {std::move(file), 0};
 }
 
 InputFile::InputFile(InputFile&& other) noexcept

@@ -8,11 +8,12 @@
 
 namespace rf {
 
+struct OpenedFile;
+
 class InputFile {
 public:
-    // Opens an existing file for reading as bytes; nothing when it cannot be
-    // opened or names a folder.
-    [[nodiscard]] static std::optional<InputFile> open(const std::string& name);
+    // Opens an existing file for reading as bytes; a folder is not opened.
+    [[nodiscard]] static OpenedFile open(const std::string& name);
 
     InputFile(InputFile&& other) noexcept;
     InputFile& operator=(InputFile&& other) noexcept;
@@ -33,6 +34,13 @@ private:
 
     int descriptor_;
     bool regular_;
+};
+
+// An open file, or why there is none: the system's error number, EISDIR
+// for a folder.
+struct OpenedFile {
+    std::optional<InputFile> file;
+    int error = 0;
 };
 
 } // namespace rf

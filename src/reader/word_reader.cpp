@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "longest_word.hpp"
 #include "white_space.hpp"
 
 namespace rf {
@@ -51,7 +52,10 @@ bool WordReader::read_ahead(std::size_t capacity) {
     }
     if (end_ == buffer_.size()) {
         const std::size_t kept = end_ - begin_;
-        spare_.resize(std::max({capacity, spare_.size(), 2 * kept}));
+        if (kept >= capacity) {
+            return false; // the words ahead are read where they are needed, in bounded memory
+        }
+        spare_.resize(std::max(capacity, spare_.size()));
         std::memcpy(spare_.data(), buffer_.data() + begin_, kept);
         std::swap(buffer_, spare_);
         begin_ = 0;
@@ -84,7 +88,8 @@ std::string_view WordReader::next_word() {
         while (stop != end_ && !is_space(buffer_[stop])) {
             ++stop;
         }
-        if (stop != end_) {
+        if (stop != end_ || stop - begin_ > LONGEST_WORD) {
+            stop = std::min(stop, begin_ + LONGEST_WORD + 1);
             break;
         }
         const std::size_t scanned = stop - begin_;
@@ -113,6 +118,9 @@ std::string_view WordReader::complete_words() {
         }
         if (stop != scanned) {
             return {buffer_.data() + begin_, stop - begin_};
+        }
+        if (end_ - begin_ > LONGEST_WORD) { // no number is this long: no need to see its end
+            return {buffer_.data() + begin_, LONGEST_WORD + 1};
         }
         const std::size_t searched = end_ - begin_;
         if (!refill()) {

@@ -1,6 +1,8 @@
 // Splits the matrix file into white-space separated words, reading it in
-// blocks as they arrive. Words may be of any length; a word or a run of
-// words handed out stays valid until the next call.
+// blocks as they arrive. A word or a run of words handed out stays valid
+// until the next call. Memory stays bounded whatever the file holds: of a
+// word longer than LONGEST_WORD only LONGEST_WORD + 1 bytes are handed out,
+// which no reader takes for a number.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +29,8 @@ public:
     // white space read (or to the end of the input once it has ended), so
     // that each word in it ends at white space or at the end. Waits for more
     // input only when no complete word has arrived yet; empty at the end of
-    // the input. consume() then takes the bytes that were used.
+    // the input; the first LONGEST_WORD + 1 bytes of a longer word. consume()
+    // then takes the bytes that were used.
     [[nodiscard]] std::string_view complete_words();
     void consume(std::size_t bytes) noexcept { begin_ += bytes; }
 
@@ -37,11 +40,12 @@ public:
 
     // Reads once more, moving none of the bytes read so far, so that views
     // handed out before stay valid: into the room at the end of the buffer
-    // when there is some; else into a second buffer of at least `capacity`
-    // bytes, the unread bytes copied to its front, which then takes the first
+    // when there is some; else into a second buffer of `capacity` bytes,
+    // the unread bytes copied to its front, which then takes the first
     // one's place. The first keeps its bytes until the next such change of
     // buffers (buffer_changes() tells them apart): views into it stay valid
-    // till then. False at the end of the input.
+    // till then. False at the end of the input, and when the unread bytes
+    // alone fill `capacity`.
     bool read_ahead(std::size_t capacity);
     [[nodiscard]] std::uint64_t buffer_changes() const noexcept { return buffer_changes_; }
     [[nodiscard]] bool has_room() const noexcept { return end_ != buffer_.size(); }

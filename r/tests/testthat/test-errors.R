@@ -25,7 +25,9 @@ bad_calls <- list(
   list(quote(rebuild(structure(edge_34, dimnames = list(letters[1:4], LETTERS[1:4])))),
        "d: its row names and column names differ"),
   list(quote(rebuild(named(edge_34, c("a", "b", "a", "c")))), "d: the leaf name \"a\" is given twice"),
-  list(quote(read_matrices("no-such-file.txt")), "File no-such-file.txt was not found")
+  list(quote(read_matrices("no-such-file.txt")), "File no-such-file.txt was not found"),
+  list(quote(read_matrices("/")), "File / is a folder"),
+  list(quote(read_matrices("/dev/zero")), "Bad number of objects")
 )
 
 test_that("bad inputs stop with a message that says what is wrong", {

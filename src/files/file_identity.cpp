@@ -65,16 +65,16 @@ std::optional<FileIdentity> identity_of_file(const std::string& name) {
 #endif
 }
 
-std::optional<FileIdentity> identity_of_stream(std::FILE* stream) {
+std::optional<FileIdentity> identity_of_descriptor(int descriptor) {
 #ifdef _WIN32
-    const auto output = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    const auto output = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
     if (output == INVALID_HANDLE_VALUE || GetFileType(output) != FILE_TYPE_DISK) {
         return std::nullopt;
     }
     return identity_of_handle(output);
 #else
     struct stat status {};
-    if (::fstat(::fileno(stream), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         return std::nullopt;
     }
     return identity_of_status(status);

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -20,9 +19,9 @@ struct FileIdentity {
 // Nothing when the name leads to no file that can be looked at.
 [[nodiscard]] std::optional<FileIdentity> identity_of_file(const std::string& name);
 
-// The file an open stream writes to; nothing unless it is a regular file,
-// the only kind a run could write over while reading it.
-[[nodiscard]] std::optional<FileIdentity> identity_of_stream(std::FILE* stream);
+// The file an open descriptor writes to; nothing unless it is a regular
+// file, the only kind a run could write over while reading it.
+[[nodiscard]] std::optional<FileIdentity> identity_of_descriptor(int descriptor);
 
 // True when both names lead to one existing file.
 [[nodiscard]] bool is_same_file(const std::string& a, const std::string& b);
