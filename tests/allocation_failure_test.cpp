@@ -114,7 +114,7 @@ TEST(AllocationFailures, RfPairsSaysWhatItWasBuilding) {
     const fs::path folder = fresh_folder();
     write_file(folder / "in.txt", MATRICES);
     PairsOptions options;
-    options.matrix_file = (folder / "in.txt").string();
+    options.matrix_files = {(folder / "in.txt").string()};
     options.metric = Metric::kf;
     options.newick_file = (folder / "out.nwk").string();
     std::string table;

@@ -67,15 +67,37 @@ std::vector<PairsCase> cases() {
          "matrix\t1\t2\n1\t0\t2\n2\t2\t0\n", "", 0},
         {"two leaves", "2\n0 5\n5 0\n0 7\n7 0\n", {"in.txt", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n", "", 0,
          "(1:5,2:0);\n(1:7,2:0);\n"},
+        // Other programs' files: names reach the Newick lines; matrices whose
+        // leaves come in another order are put in the first's.
+        {"PHYLIP, two data sets, the second's leaves in another order",
+         "4\nant  0 2 3 3\nbee  2 0 3 3\ncat  3 3 0 2\ndog  3 3 2 0\n"
+         "4\ndog  0 3 2 3\ncat  3 0 3 2\nant  2 3 0 3\nbee  3 2 3 0\n",
+         {"in.txt", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t2\n2\t2\t0\n", "", 0,
+         "(ant:1,bee:1,(cat:1,dog:1):1);\n(ant:1,(bee:1,cat:1):1,dog:1);\n"},
+        {"CSV as R writes it, a name Newick quotes", "\"\",\"a b\",\"c\",\"d\"\n\"a b\",0,2,2\n\"c\",2,0,2\n\"d\",2,2,0\n",
+         {"in.txt", "in.txt", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n", "", 0,
+         "('a b':1,c:1,d:1);\n('a b':1,c:1,d:1);\n"},
+        {"names for a file of the programs' own format", "4\n" + EDGE_34, {"in.txt", "--leaf-names", "in.txt", "-m", "1",
+         "--newick", "out.nwk"}, "", "rf_pairs: 5 leaf names for 4 leaves\n", 1, ""},
         // Bad input: the reader's texts, exit 1, no table.
-        {"bad entry", "4\n" + EDGE_34 + "0 x 3 3\n", {"in.txt"}, "", "rf_pairs: Bad entry in matrix 2, row 1, column 2\n", 1},
+        {"bad entry", "4\n" + EDGE_34 + "0 x 3 3\n", {"in.txt"}, "",
+         "rf_pairs: in.txt, line 6: Bad entry in matrix 2, row 1, column 2: found \"x\", expected a decimal number\n", 1},
         {"bad entry after one not additive, read ahead", "4\n" + EDGE_34 + EDGE_24 + STAR + EDGE_24 + SKEWED + STAR + EDGE_24 +
              "0 3 2 3\n3 0 x 2\n" + EDGE_24, {"in.txt"}, "",
-         "rf_pairs: matrix 5: This is not an additive distance\nrf_pairs: Bad entry in matrix 8, row 2, column 3\n", 1},
-        {"ends inside a matrix", "4\n" + EDGE_34 + "0 2 3", {"in.txt"}, "", "rf_pairs: Bad matrix number\n", 1},
-        {"fewer matrices than -m", "4\n" + EDGE_34 + EDGE_24, {"in.txt", "-m", "3"}, "", "rf_pairs: Bad matrix number\n", 1},
-        {"no matrix after n", "4\n", {"in.txt"}, "", "rf_pairs: Bad matrix number\n", 1},
-        {"n not a number", "four\n", {"in.txt"}, "", "rf_pairs: Bad number of objects\n", 1},
+         "rf_pairs: matrix 5: This is not an additive distance\nrf_pairs: in.txt, line 31: Bad entry in matrix 8, row 2, "
+         "column 3: found \"x\", expected a decimal number\n", 1},
+        {"ends inside a matrix", "4\n" + EDGE_34 + "0 2 3", {"in.txt"}, "",
+         "rf_pairs: in.txt, line 6: Bad matrix number: the file ends inside a matrix (matrix 2)\n", 1},
+        {"fewer matrices than -m", "4\n" + EDGE_34 + EDGE_24, {"in.txt", "-m", "3"}, "",
+         "rf_pairs: Bad matrix number: the file holds 2 matrices, 3 asked for\n", 1},
+        {"no matrix after n", "4\n", {"in.txt"}, "",
+         "rf_pairs: in.txt, line 1: Bad matrix number: the file ends inside a matrix (matrix 1)\n", 1},
+        {"n not a number", "four\n", {"in.txt"}, "",
+         "rf_pairs: in.txt, line 1: Bad number of objects: found \"four\", expected a number of leaves, or a header row "
+         "of names (--format names the format)\n", 1},
+        {"n not a number, the format named", "four\n", {"in.txt", "--format", "rf"}, "",
+         "rf_pairs: in.txt, line 1: Bad number of objects: found \"four\", expected a whole number of leaves, at least 2\n",
+         1},
         {"n too large", "2147483647\n", {"in.txt"}, "", "rf_pairs: Data matrix is too large\n", 1},
         {"missing file", "", {"missing.txt"}, "", "rf_pairs: File missing.txt was not found\n", 1},
         {"a folder", "", {"."}, "", "rf_pairs: File . is a folder\n", 1},
@@ -83,7 +105,8 @@ std::vector<PairsCase> cases() {
          "rf_pairs: File loop.txt cannot be read: Too many levels of symbolic links\n", 1, std::nullopt, false,
          {{"loop.txt", "loop.txt", true}}, "", true},
         {"a word longer than any number", "4\n0 " + std::string(4097, '1') + " 3 3\n", {"in.txt"}, "",
-         "rf_pairs: Bad entry in matrix 1, row 1, column 2\n", 1},
+         "rf_pairs: in.txt, line 2: Bad entry in matrix 1, row 1, column 2: found \"" + std::string(40, '1') +
+             "...\", expected a decimal number\n", 1},
         // Nothing is written over the matrix file, however it is named.
         {"Newick file is the matrix file", FOUR, {"in.txt", "--newick", "in.txt"}, "",
          "rf_pairs: File in.txt is the input file\n", 2},
@@ -104,7 +127,9 @@ std::vector<PairsCase> cases() {
          "rf_pairs: File no/such/folder cannot be created\n", 1},
         // The command line: exit 2.
         {"no file", FOUR, {}, "", "rf_pairs: no matrix file given" + SEE_HELP, 2},
-        {"two files", FOUR, {"in.txt", "in.txt"}, "", "rf_pairs: more than one matrix file: in.txt and in.txt" + SEE_HELP, 2},
+        {"two files, their matrices in turn", "4\n" + EDGE_34 + EDGE_24, {"in.txt", "-m", "3", "in.txt"},
+         "matrix\t1\t2\t3\n1\t0\t2\t0\n2\t2\t0\t2\n3\t0\t2\t0\n", "", 0},
+        {"unknown format", FOUR, {"in.txt", "--format", "nexus"}, "", "rf_pairs: --format needs auto, rf, phylip, csv or tsv" + SEE_HELP, 2},
         {"unknown option", FOUR, {"in.txt", "--normalized-ish"}, "", "rf_pairs: unknown option --normalized-ish" + SEE_HELP, 2},
         {"-m 0", FOUR, {"in.txt", "-m", "0"}, "", "rf_pairs: -m needs a whole number of matrices, at least 1" + SEE_HELP, 2},
         {"-m without a number", FOUR, {"in.txt", "-m"}, "", "rf_pairs: -m needs a whole number of matrices, at least 1" + SEE_HELP, 2},
@@ -114,7 +139,7 @@ std::vector<PairsCase> cases() {
          "rf_pairs: --normalised divides Robinson-Foulds distances by their largest possible value, the inner edges of both "
          "trees; wrf and kf have no such bound" + SEE_HELP, 2},
         {"--newick without a name", FOUR, {"in.txt", "--newick"}, "", "rf_pairs: --newick needs a file name" + SEE_HELP, 2},
-        {"help", FOUR, {"in.txt", "--help"}, "Usage: rf_pairs MATRIX_FILE [options]\n", "", 0, std::nullopt, true},
+        {"help", FOUR, {"in.txt", "--help"}, "Usage: rf_pairs MATRIX_FILE... [options]\n", "", 0, std::nullopt, true},
         {"version", FOUR, {"--version"}, "rf_pairs 1.2.0\n", "", 0},
     };
 }

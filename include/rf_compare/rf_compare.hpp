@@ -15,6 +15,7 @@
 #pragma once
 
 #include "rf_compare/error.hpp"
+#include "rf_compare/file_format.hpp"
 #include "rf_compare/matrix_reader.hpp"
 #include "rf_compare/matrix_view.hpp"
 #include "rf_compare/metric.hpp"

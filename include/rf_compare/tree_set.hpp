@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "rf_compare/matrix_reader.hpp"
 #include "rf_compare/matrix_view.hpp"
@@ -50,6 +52,8 @@ public:
         // Keeps the view's cells alive; dropped by the set, on the calling
         // thread, once the matrix's tree is rebuilt.
         std::shared_ptr<const void> owner;
+        // The leaves' names, in the order of the rows; empty: none.
+        std::vector<std::string> names = {};
     };
     virtual ~MatrixSupply() = default;
     // The next matrix, or nothing when there are no more. Called from the
@@ -66,10 +70,13 @@ public:
     TreeSet& operator=(TreeSet&&) noexcept;
     ~TreeSet();
 
-    // Rebuilds the tree of the next matrix. Throws bad_argument (among them
-    // a matrix whose n differs from the first's), not_additive, too_large
-    // or cancelled.
-    void add(const MatrixView& matrix);
+    // Rebuilds the tree of the next matrix, whose rows and columns are the
+    // leaves named `names` (none: empty) in that order. Every matrix must
+    // name the same leaves, in any order, or none may have names: the
+    // first's order is kept. Throws bad_argument (among them a matrix whose
+    // n or names differ from the first's), not_additive, too_large or
+    // cancelled.
+    void add(const MatrixView& matrix, std::vector<std::string> names = {});
 
     // Rebuilds the trees of these matrices, in order, on every thread
     // allowed: as many add() calls, but the first failure in matrix order

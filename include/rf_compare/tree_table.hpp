@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "rf_compare/metric.hpp"
 
@@ -40,6 +42,9 @@ public:
 
     [[nodiscard]] std::size_t size() const noexcept;
     [[nodiscard]] std::int32_t leaf_count() const noexcept; // 0 when empty
+
+    // The leaves' names, in the order of every tree; empty when none.
+    [[nodiscard]] const std::vector<std::string>& names() const noexcept;
 
     // False for a tree left out, not additive.
     [[nodiscard]] bool rebuilt(std::size_t tree) const noexcept;

@@ -100,8 +100,8 @@ private:
     DoubleArray array_;
 };
 
-// Any iterable of matrices, each made a float64 array by the package's own
-// conversion when the library asks for it.
+// Any iterable of matrices, each made a float64 array and its leaves' names
+// (or None) by the package's own conversion when the library asks for it.
 class IterableSupply final : public rf_compare::MatrixSupply {
 public:
     IterableSupply(const py::iterable& matrices, py::function convert)
@@ -120,10 +120,15 @@ public:
             return std::nullopt;
         }
         const auto item = py::reinterpret_borrow<py::object>(*iterator_);
-        auto array = py::cast<DoubleArray>(convert_(item, index_++));
+        const auto converted = py::cast<py::tuple>(convert_(item, index_++));
+        auto array = py::cast<DoubleArray>(converted[0]);
+        std::vector<std::string> names;
+        if (!converted[1].is_none()) {
+            names = py::cast<std::vector<std::string>>(converted[1]);
+        }
         ++iterator_;
         const rf_compare::MatrixView view = view_of(array);
-        return Matrix{view, std::make_shared<HeldArray>(std::move(array))};
+        return Matrix{view, std::make_shared<HeldArray>(std::move(array)), std::move(names)};
     }
 
 private:
@@ -197,13 +202,28 @@ PYBIND11_MODULE(_core, m) {
     m.def("version", &rf_compare::version, "The library's version.");
 
     py::class_<rf_compare::MatrixReader>(m, "MatrixReader", "A matrix file read one matrix at a time.")
-        .def(py::init([](const py::bytes& path, std::optional<std::int64_t> count) {
-                 const std::string name = path;
+        .def(py::init([](const std::vector<py::bytes>& paths, std::optional<std::int64_t> count, const std::string& format) {
+                 const std::optional<rf_compare::FileFormat> named = rf_compare::file_format_named(format);
+                 if (!named) {
+                     throw rf_compare::Error(rf_compare::ErrorKind::bad_argument,
+                                             "format must be 'auto', 'rf', 'phylip', 'csv' or 'tsv', not '" + format + "'");
+                 }
+                 std::vector<std::string> names(paths.begin(), paths.end());
                  const py::gil_scoped_release unlocked;
-                 return rf_compare::MatrixReader(name, count);
+                 return rf_compare::MatrixReader(std::move(names), {count, *named, {}, 0});
              }),
-             py::arg("path"), py::arg("count"))
+             py::arg("paths"), py::arg("count"), py::arg("format"))
         .def_property_readonly("leaf_count", &rf_compare::MatrixReader::leaf_count)
+        .def_property_readonly(
+            "names",
+            [](const rf_compare::MatrixReader& reader) -> std::optional<py::tuple> {
+                if (reader.names().empty()) {
+                    return std::nullopt;
+                }
+                return py::tuple(py::cast(reader.names()));
+            },
+            "The leaves' names, the same for every matrix (each comes in the first's order), once the first matrix "
+            "has been read; None when the files give none.")
         .def("__iter__", [](rf_compare::MatrixReader& reader) -> rf_compare::MatrixReader& { return reader; })
         .def("__next__", [](rf_compare::MatrixReader& reader) {
             const py::ssize_t n = reader.leaf_count();

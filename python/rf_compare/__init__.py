@@ -44,6 +44,7 @@ __version__: str = _core.version()
 
 MatrixLike = npt.ArrayLike
 Metric = Literal["rf", "wrf", "kf"]
+FileFormat = Literal["auto", "rf", "phylip", "csv", "tsv"]
 WhenNotAdditive = Literal["raise", "nan"]
 
 _WHEN_NOT_ADDITIVE = ("raise", "nan")
@@ -63,31 +64,53 @@ class NotAdditiveError(ValueError):
         return (type(self), (self.args[0], self.index))
 
 
-def read_matrices(path: Union[str, os.PathLike], m: int | None = None) -> Iterator[np.ndarray]:
-    """Reads a matrix file one matrix at a time, as the programs read it.
+def read_matrices(
+    path: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]],
+    m: int | None = None,
+    format: FileFormat = "auto",
+) -> Iterator[np.ndarray]:
+    """Reads matrix files one matrix at a time, as the programs read them.
 
-    The file holds n, then matrices of n rows of n decimal numbers each,
-    separated by any white space (see the rf_compare manual). Every number is
-    converted exactly, to the double the programs read; the diagonal reads 0.
-    Given to pairs() or first_against_others() as it is, the file's matrices
-    go to the engine without passing through arrays.
+    The files may be in the programs' own format (n, then matrices of n
+    rows of n decimal numbers, separated by any white space; see the
+    rf_compare manual), PHYLIP distance matrices (one data set after
+    another: square, lower- or upper-triangular, names of 10 characters or
+    of one word, rows wrapped over any lines), or delimited text (a header
+    row of names, then rows starting with their name, separated by commas,
+    semicolons or tabs, as R's write.csv writes; or rows of numbers alone;
+    one matrix per file). Every number is converted exactly, to the double
+    the programs read; the diagonal reads 0.
+
+    The iterator's ``names`` attribute holds the leaves' names (a tuple,
+    the same for every matrix: each matrix comes with its rows and columns
+    in the first matrix's order of names) once the first matrix has been
+    read; None when the files give no names. Given to pairs() or
+    first_against_others() as it is, the files' matrices go to the engine
+    without passing through arrays, and their names with them.
 
     Args:
-        path: the matrix file (a pipe or FIFO is read as it arrives).
+        path: a matrix file (a pipe or FIFO is read as it arrives), or a
+            sequence of them, whose matrices are read in that order.
         m: read this many matrices and nothing after them; without it, every
-            matrix of the file.
+            matrix of the files.
+        format: "auto" (from each file's first lines), "rf", "phylip",
+            "csv" or "tsv".
 
     Returns:
         An iterator of (n, n) float64 arrays, one new array per matrix.
 
     Raises:
-        FileNotFoundError: "File NAME was not found", at once.
-        ValueError: "Bad number of objects" (at once), "Bad entry in matrix
-            J, row I, column K" for a word that is not a number, "Bad matrix
-            number" for a file that ends inside a matrix or before m of them.
+        FileNotFoundError, PermissionError, IsADirectoryError, OSError: a
+            file that is not there or cannot be read ("File NAME was not
+            found", "File NAME is a folder").
+        ValueError: a file that is not as its format has it, with the file,
+            the line, what was found and what was expected ("in.txt, line
+            3: Bad entry in matrix 1, row 2, column 2: found "x", expected a
+            decimal number"); matrices whose names differ.
         MemoryError: "Data matrix is too large".
     """
-    return _core.MatrixReader(os.fsencode(path), None if m is None else _whole_number(m, "m"))
+    paths = [path] if isinstance(path, (str, bytes, os.PathLike)) else list(path)
+    return _core.MatrixReader([os.fsencode(p) for p in paths], None if m is None else _whole_number(m, "m"), format)
 
 
 def rebuild(matrix: MatrixLike, names: Sequence[str] | None = None) -> Tree:
@@ -97,7 +120,7 @@ def rebuild(matrix: MatrixLike, names: Sequence[str] | None = None) -> Tree:
         matrix: a square (n, n) array-like of real numbers, n >= 2.
         names: n distinct names for leaves 1..n, used by ``Tree.newick()``
             (quoted there where Newick needs it); without them the leaves
-            are named by their numbers.
+            are named by their numbers, or by a DataFrame's labels.
 
     Returns:
         The Tree, with ``leaf_count`` and ``newick()``.
@@ -107,11 +130,14 @@ def rebuild(matrix: MatrixLike, names: Sequence[str] | None = None) -> Tree:
             with n >= 2, or the names are not n distinct strings.
         NotAdditiveError: the matrix is not additive (index 0).
     """
-    return _core.rebuild(_matrix(matrix, None), _leaf_names(names))
+    array, labels = _matrix(matrix if names is None else _Named(matrix, names), None)
+    return _core.rebuild(array, list(labels or ()))
 
 
 def first_against_others(
-    matrices: Union[MatrixLike, Iterable[MatrixLike]], not_additive: WhenNotAdditive = "raise"
+    matrices: Union[MatrixLike, Iterable[MatrixLike]],
+    not_additive: WhenNotAdditive = "raise",
+    names: Iterable[Sequence[str]] | None = None,
 ) -> np.ndarray:
     """The Robinson-Foulds distance of the first tree to each of the others.
 
@@ -123,6 +149,9 @@ def first_against_others(
             of them, or read_matrices(...); used one at a time; m >= 1.
         not_additive: "raise" to stop at a matrix that is not additive,
             "nan" to give that tree NaN and compare the others.
+        names: for each matrix, its leaves' names in the order of its rows
+            (pandas DataFrames bring their own); leaves are then matched by
+            name, every matrix put in the first's order.
 
     Returns:
         An (m - 1,) array: int64, or float64 with not_additive="nan" (NaN
@@ -137,7 +166,7 @@ def first_against_others(
         KeyboardInterrupt: Ctrl-C, at once, whatever the library is doing.
     """
     mark = _when_not_additive(not_additive)
-    return _core.compare(_matrices(matrices), _matrix, "rf", False, mark, "first", 0)[1:]
+    return _core.compare(_labelled(matrices, names), _matrix, "rf", False, mark, "first", 0)[1:]
 
 
 def pairs(
@@ -145,6 +174,7 @@ def pairs(
     metric: Metric = "rf",
     normalised: bool = False,
     not_additive: WhenNotAdditive = "raise",
+    names: Iterable[Sequence[str]] | None = None,
 ) -> np.ndarray:
     """The distance of every tree to every other, as rf_pairs writes it.
 
@@ -165,6 +195,9 @@ def pairs(
         not_additive: "raise" to stop at a matrix that is not additive,
             "nan" to give that tree's row and column NaN and compare the
             others.
+        names: for each matrix, its leaves' names in the order of its rows
+            (pandas DataFrames bring their own); leaves are then matched by
+            name, every matrix put in the first's order.
 
     Returns:
         An (m, m) symmetric array with a zero diagonal: int64 for "rf",
@@ -180,7 +213,7 @@ def pairs(
         KeyboardInterrupt: Ctrl-C, at once, whatever the library is doing.
     """
     mark = _when_not_additive(not_additive)
-    flat = _core.compare(_matrices(matrices), _matrix, metric, _flag(normalised, "normalised"), mark, "all", 0)
+    flat = _core.compare(_labelled(matrices, names), _matrix, metric, _flag(normalised, "normalised"), mark, "all", 0)
     m = round(len(flat) ** 0.5)
     return flat.reshape(m, m)
 
@@ -210,9 +243,48 @@ def _whole_number(value, what: str) -> int:
         raise ValueError(f"{what} must be a whole number, not {value!r}") from None
 
 
-def _matrix(value: MatrixLike, index: int | None) -> np.ndarray:
-    """One matrix as a 2-D float64 array, no copy where there is one already."""
+class _Named:
+    """A matrix given with its leaves' names."""
+
+    __slots__ = ("matrix", "names")
+
+    def __init__(self, matrix: MatrixLike, names: Sequence[str]) -> None:
+        self.matrix = matrix
+        self.names = names
+
+
+def _labelled(matrices, names):
+    matrices = _matrices(matrices)
+    if names is None:
+        return matrices
+    if isinstance(names, (str, bytes)):
+        raise ValueError("names must hold one sequence of names per matrix, not one string")
+    return _named_pairs(matrices, names)
+
+
+def _named_pairs(matrices, names):
+    name_lists = iter(names)
+    for k, matrix in enumerate(matrices):
+        try:
+            yield _Named(matrix, next(name_lists))
+        except StopIteration:
+            raise ValueError(f"names has {k} sequences of names, for more matrices") from None
+
+
+def _matrix(value, index: int | None) -> tuple[np.ndarray, list[str] | None]:
+    """One matrix as a 2-D float64 array (no copy where there is one
+    already) and its leaves' names, or None."""
     what = "matrix" if index is None else f"matrices[{index}]"
+    names = None
+    if isinstance(value, _Named):
+        value, names = value.matrix, _leaf_names(value.names, what)
+    elif all(hasattr(value, attribute) for attribute in ("index", "columns", "to_numpy")):  # a pandas DataFrame
+        columns = [str(label) for label in value.columns]
+        rows = [str(label) for label in value.index]
+        if sorted(rows) != sorted(columns):
+            raise ValueError(f"{what}: its row labels are not its column labels")
+        value = value.to_numpy()[[rows.index(label) for label in columns]] if rows != columns else value.to_numpy()
+        names = columns
     try:
         array = np.asarray(value)
         if array.dtype.kind not in "biuf":  # bool, integers, reals; not complex, text or objects
@@ -223,7 +295,7 @@ def _matrix(value: MatrixLike, index: int | None) -> np.ndarray:
         raise ValueError(f"{what} is not an array of real numbers: dtype {np.asarray(value).dtype}")
     if array.ndim != 2:
         raise ValueError(f"{what} is not 2-dimensional: shape {array.shape}")
-    return array.astype(np.float64, copy=False)
+    return array.astype(np.float64, copy=False), names
 
 
 def _matrices(matrices):
@@ -237,13 +309,11 @@ def _describe(value) -> str:
     return f"an array of shape {shape}" if shape is not None else type(value).__name__
 
 
-def _leaf_names(names: Sequence[str] | None) -> list[str]:
-    if names is None:
-        return []
+def _leaf_names(names: Sequence[str], what: str) -> list[str]:
     if isinstance(names, (str, bytes)):
-        raise ValueError("names must be a sequence of strings, not one string")
+        raise ValueError(f"the names of {what} must be a sequence of strings, not one string")
     name_list = list(names)
     for name in name_list:
         if not isinstance(name, str):
-            raise ValueError(f"names must be strings, not {name!r}")
+            raise ValueError(f"the names of {what} must be strings, not {name!r}")
     return name_list

@@ -60,15 +60,19 @@ BAD_CALLS = [
      rf_compare.NotAdditiveError, "matrices[1] is not an additive distance"),
     ("a missing file", lambda: rf_compare.read_matrices("missing.txt"), FileNotFoundError, "File missing.txt was not found"),
     ("a folder", lambda: rf_compare.read_matrices("/"), IsADirectoryError, "File / is a folder"),
-    ("one endless word", lambda: list(rf_compare.read_matrices("/dev/zero")), ValueError, "Bad number of objects"),
+    ("one endless word", lambda: list(rf_compare.read_matrices("/dev/zero")), ValueError,
+     '/dev/zero, line 1: Bad number of objects: found "' + "\\x00" * 40 + '...", expected a number of leaves, or a '
+     "header row of names (--format names the format)"),
 ]
 
 BAD_FILES = [
-    # (file text, m, message); ValueError
-    ("4\n0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n0 3 2 3\n3 x 3 2\n", None, "Bad entry in matrix 2, row 2, column 2"),
-    (file_text("0 3 2 3\n3 0"), None, "Bad matrix number"),
-    (file_text(""), 2, "Bad matrix number"),
-    ("four\n", None, "Bad number of objects"),
+    # (file text, m, message after the file's name); ValueError
+    ("4\n0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n0 3 2 3\n3 x 3 2\n", None,
+     ', line 7: Bad entry in matrix 2, row 2, column 2: found "x", expected a decimal number'),
+    (file_text("0 3 2 3\n3 0"), None, ", line 7: Bad matrix number: the file ends inside a matrix (matrix 2)"),
+    (file_text(""), 2, " holds 1 matrix, 2 asked for"),
+    ("four\n", None, ', line 1: Bad number of objects: found "four", expected a number of leaves, or a header row of '
+     "names (--format names the format)"),
 ]
 
 
@@ -84,7 +88,7 @@ def test_bad_files_raise_with_the_programs_texts(text, m, message, tmp_path):
     (tmp_path / "in.txt").write_text(text)
     with pytest.raises(ValueError) as raised:
         list(rf_compare.read_matrices(tmp_path / "in.txt", m))
-    assert str(raised.value) == message
+    assert str(raised.value).endswith(message), str(raised.value)
 
 
 def test_not_additive_gives_its_index_or_nan():

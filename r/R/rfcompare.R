@@ -2,16 +2,21 @@
 # objects, and compared by Robinson-Foulds, weighted Robinson-Foulds and
 # the branch score, with the programs rf_compare and rf_pairs' engine.
 
-read_matrices <- function(path, m = NULL) {
-  if (!is.character(path) || length(path) != 1L || is.na(path)) {
-    stop("path must be one file name")
+read_matrices <- function(path, m = NULL, format = c("auto", "rf", "phylip", "csv", "tsv")) {
+  format <- match.arg(format)
+  if (!is.character(path) || length(path) < 1L || anyNA(path)) {
+    stop("path must be one or more file names")
   }
   if (!is.null(m)) {
     if (!is.numeric(m) || length(m) != 1L || is.na(m) || m < 1 || m != round(m)) {
       stop("m must be a whole number of at least 1")
     }
   }
-  library_result(rfc_read_matrices(path.expand(path), if (is.null(m)) NULL else as.numeric(m)))$matrices
+  read <- library_result(rfc_read_matrices(path.expand(path), if (is.null(m)) NULL else as.numeric(m), format))
+  if (length(read$names) > 0L) {
+    read$matrices <- lapply(read$matrices, function(d) { dimnames(d) <- list(read$names, read$names); d })
+  }
+  read$matrices
 }
 
 rebuild <- function(d) {
@@ -47,12 +52,11 @@ rf_pairs <- function(matrices, metric = c("rf", "wrf", "kf"), normalised = FALSE
             method = if (normalised) "rf, normalised" else metric, call = match.call(), class = "dist")
 }
 
-# The distances of the first tree to every tree, or those of a dist, after
-# every matrix has been checked and its leaves put in the first matrix's
-# order of names.
+# The distances of the first tree to every tree, or those of a dist; the
+# library matches the leaves by name where the matrices have names.
 compare_all <- function(given, metric, normalised, not_additive, first_row_only) {
-  orders <- leaf_orders(given)
-  library_result(rfc_compare(given, orders, not_additive == "na", metric, normalised, first_row_only),
+  names_of <- lapply(seq_along(given), function(k) leaf_names(given[[k]], sprintf("matrix %d", k)))
+  library_result(rfc_compare(given, names_of, not_additive == "na", metric, normalised, first_row_only),
                  given)$distances
 }
 
@@ -134,27 +138,4 @@ leaf_names <- function(d, what) {
     stop(what, ": the leaf name \"", rows[anyDuplicated(rows)], "\" is given twice")
   }
   rows
-}
-
-# For each matrix, NULL or the order that puts its leaves in the first
-# matrix's order of names. Names decide when every matrix has them,
-# positions when none has.
-leaf_orders <- function(given) {
-  names_of <- lapply(seq_along(given), function(k) leaf_names(given[[k]], sprintf("matrix %d", k)))
-  named <- !vapply(names_of, is.null, logical(1L))
-  if (!any(named)) {
-    return(vector("list", length(given)))
-  }
-  if (!all(named)) {
-    stop(sprintf("matrix %d has leaf names and matrix %d has none: give every matrix names, or none",
-                 which(named)[1L], which(!named)[1L]))
-  }
-  first <- names_of[[1L]]
-  lapply(seq_along(given), function(k) {
-    order <- match(first, names_of[[k]])
-    if (anyNA(order)) {
-      stop(sprintf("matrix %d: its leaf names are not those of matrix 1", k))
-    }
-    if (identical(order, seq_along(first))) NULL else order
-  })
 }

@@ -56,54 +56,45 @@ SEXP translated(Call&& call) {
     }
 }
 
-// The matrices of an R list, each as doubles and, where an order is given,
-// with its leaves in that order (1-based, as R's match() gives it).
+// The matrices of an R list, each as doubles, with its leaves' names (NULL
+// for none): the library matches the names.
 class ListSupply final : public rf_compare::MatrixSupply {
 public:
-    ListSupply(Rcpp::List matrices, Rcpp::List orders) : matrices_(std::move(matrices)), orders_(std::move(orders)) {}
+    ListSupply(Rcpp::List matrices, Rcpp::List names) : matrices_(std::move(matrices)), names_(std::move(names)) {}
 
     std::optional<Matrix> next() override {
         if (next_ == matrices_.size()) {
             return std::nullopt;
         }
         const R_xlen_t k = next_++;
-        auto held = std::make_shared<Held>(Held{Rcpp::NumericMatrix(matrices_[k]), {}});
-        const Rcpp::NumericMatrix& matrix = held->matrix;
-        if (Rf_isNull(orders_[k])) {
-            return Matrix{view_of(matrix.begin(), matrix.nrow(), matrix.ncol()), held};
+        auto held = std::make_shared<Rcpp::NumericMatrix>(matrices_[k]);
+        std::vector<std::string> names;
+        if (!Rf_isNull(names_[k])) {
+            names = Rcpp::as<std::vector<std::string>>(names_[k]);
         }
-        const Rcpp::IntegerVector order(orders_[k]);
-        const R_xlen_t n = order.size();
-        held->reordered.resize(static_cast<std::size_t>(n * n));
-        for (R_xlen_t j = 0; j < n; ++j) {
-            for (R_xlen_t i = 0; i < n; ++i) {
-                held->reordered[static_cast<std::size_t>(i + j * n)] = matrix(order[i] - 1, order[j] - 1);
-            }
-        }
-        return Matrix{view_of(held->reordered.data(), n, n), held};
+        return Matrix{view_of(held->begin(), held->nrow(), held->ncol()), held, std::move(names)};
     }
 
 private:
-    struct Held {
-        Rcpp::NumericMatrix matrix;
-        std::vector<double> reordered;
-    };
     Rcpp::List matrices_;
-    Rcpp::List orders_;
+    Rcpp::List names_;
     R_xlen_t next_ = 0;
 };
 
 } // namespace
 
-// The matrices of a matrix file, or the library's error.
+// The matrices of matrix files and their leaves' names, or the library's
+// error.
 // [[Rcpp::export]]
-SEXP rfc_read_matrices(std::string path, Rcpp::Nullable<Rcpp::NumericVector> m) {
+SEXP rfc_read_matrices(std::vector<std::string> paths, Rcpp::Nullable<Rcpp::NumericVector> m, std::string format) {
     return translated([&]() -> SEXP {
-        std::optional<std::int64_t> count;
+        rf_compare::ReadOptions options;
         if (m.isNotNull()) {
-            count = static_cast<std::int64_t>(Rcpp::NumericVector(m)[0]);
+            options.count = static_cast<std::int64_t>(Rcpp::NumericVector(m)[0]);
         }
-        rf_compare::MatrixReader reader(path, count);
+        const std::optional<rf_compare::FileFormat> named = rf_compare::file_format_named(format);
+        options.format = named.value_or(rf_compare::FileFormat::automatic);
+        rf_compare::MatrixReader reader(std::move(paths), options);
         const std::int32_t n = reader.leaf_count();
         std::vector<double> cells(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
         Rcpp::List matrices;
@@ -117,7 +108,7 @@ SEXP rfc_read_matrices(std::string path, Rcpp::Nullable<Rcpp::NumericVector> m) 
             matrices.push_back(matrix);
             Rcpp::checkUserInterrupt();
         }
-        return Rcpp::List::create(Rcpp::Named("matrices") = matrices);
+        return Rcpp::List::create(Rcpp::Named("matrices") = matrices, Rcpp::Named("names") = reader.names());
     });
 }
 
@@ -143,9 +134,9 @@ SEXP rfc_rebuild(Rcpp::NumericMatrix d) {
 
 // The distances of the first tree to all (`first_only`), or of every tree
 // to the trees after it in the order of a dist; or the library's error.
-// `orders`: for each matrix, NULL or the order to put its leaves in.
+// `names`: for each matrix, its leaves' names or NULL.
 // [[Rcpp::export]]
-SEXP rfc_compare(Rcpp::List matrices, Rcpp::List orders, bool mark_not_additive, std::string metric,
+SEXP rfc_compare(Rcpp::List matrices, Rcpp::List names, bool mark_not_additive, std::string metric,
                  bool normalised, bool first_only) {
     return translated([&]() -> SEXP {
         const rf_compare::TableRequest request{*rf_compare::metric_named(metric), normalised,
@@ -157,7 +148,7 @@ SEXP rfc_compare(Rcpp::List matrices, Rcpp::List orders, bool mark_not_additive,
         options.keep_lengths = request.metric != rf_compare::Metric::rf;
         options.interrupted = interrupted;
         rf_compare::TreeSet trees(options);
-        ListSupply supply(matrices, orders);
+        ListSupply supply(matrices, names);
         trees.add_all(supply);
         const rf_compare::TreeTable table = trees.finish();
         Rcpp::NumericVector cells(Rcpp::no_init(static_cast<R_xlen_t>(table.cells(request))));

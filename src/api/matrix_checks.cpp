@@ -54,15 +54,27 @@ std::string name_of_non_finite(double value) { return std::isnan(value) ? "nan" 
 
 } // namespace
 
-void copy_matrix(const MatrixView& view, rf::DistanceMatrix& matrix, std::optional<std::size_t> index) {
+void copy_matrix(const MatrixView& view, rf::DistanceMatrix& matrix, std::optional<std::size_t> index,
+                 const std::vector<std::int32_t>* order) {
     const std::int32_t n = matrix.leaf_count();
     const auto* bytes = static_cast<const unsigned char*>(view.data);
     for (std::int32_t i = 0; i < n; ++i) {
         double* cells = matrix.row(i + 1) + 1;
-        copy_row(bytes + static_cast<std::ptrdiff_t>(i) * view.row_step, view.column_step, n, cells);
+        if (order != nullptr) {
+            const unsigned char* row = bytes + static_cast<std::ptrdiff_t>((*order)[static_cast<std::size_t>(i)]) * view.row_step;
+            for (std::int32_t j = 0; j < n; ++j) {
+                std::memcpy(cells + j, row + static_cast<std::ptrdiff_t>((*order)[static_cast<std::size_t>(j)]) * view.column_step,
+                            sizeof(double));
+            }
+        } else {
+            copy_row(bytes + static_cast<std::ptrdiff_t>(i) * view.row_step, view.column_step, n, cells);
+        }
         if (!all_finite(cells, n)) {
             const auto j = std::find_if(cells, cells + n, [](double x) { return !std::isfinite(x); }) - cells;
-            throw matrix_error(ErrorKind::bad_argument, {index, i, j},
+            const auto given = [order](std::int64_t k) { // where the caller has it
+                return order != nullptr ? (*order)[static_cast<std::size_t>(k)] : k;
+            };
+            throw matrix_error(ErrorKind::bad_argument, {index, given(i), given(j)},
                                "is " + name_of_non_finite(cells[j]) + ", not a finite number");
         }
         cells[i] = 0.0;

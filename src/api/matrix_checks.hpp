@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "distance_matrix.hpp"
 #include "rf_compare/matrix_view.hpp"
@@ -15,8 +16,10 @@ namespace rf_compare::detail {
 [[nodiscard]] std::int32_t leaf_count_of(const MatrixView& view, std::optional<std::size_t> index);
 
 // Copies the view's entries into rows and columns 1..n of `matrix`, which
-// has the view's n, the diagonal as 0; bad_argument at the first entry,
-// row by row, that is not finite.
-void copy_matrix(const MatrixView& view, rf::DistanceMatrix& matrix, std::optional<std::size_t> index);
+// has the view's n, the diagonal as 0; leaf k from the view's leaf
+// (*order)[k] when an order is given. bad_argument at the first entry, row
+// by row, that is not finite.
+void copy_matrix(const MatrixView& view, rf::DistanceMatrix& matrix, std::optional<std::size_t> index,
+                 const std::vector<std::int32_t>* order = nullptr);
 
 } // namespace rf_compare::detail

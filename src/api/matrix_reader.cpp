@@ -8,15 +8,27 @@
 
 namespace rf_compare {
 
-MatrixReader::MatrixReader(const std::string& path, std::optional<std::int64_t> count, std::size_t threads) {
-    if (count && *count < 0) {
-        throw Error(ErrorKind::bad_argument, "a negative number of matrices: " + std::to_string(*count));
+MatrixReader::MatrixReader(std::vector<std::string> paths, ReadOptions options) {
+    if (options.count && *options.count < 1) {
+        throw Error(ErrorKind::bad_argument, "the number of matrices to read must be at least 1, not " +
+                                                 std::to_string(*options.count));
     }
-    detail::guarded("reading " + path, [&] {
-        state_ = std::make_unique<State>(path, count, rf::ReaderSettings::for_threads(detail::thread_use(threads)));
+    if (paths.empty()) {
+        throw Error(ErrorKind::bad_argument, "no matrix file given");
+    }
+    detail::guarded("reading the matrix files", [&] {
+        const rf::ReaderSettings reading = rf::ReaderSettings::for_threads(detail::thread_use(options.threads));
+        state_ = std::make_unique<State>(std::move(paths),
+                                         detail::SourceOptions{options.count, options.format, std::move(options.leaf_names)},
+                                         reading);
         static_cast<void>(state_->source.leaf_count());
     });
 }
+
+MatrixReader::MatrixReader(const std::string& path, ReadOptions options)
+    : MatrixReader(std::vector<std::string>{path}, std::move(options)) {}
+
+const std::vector<std::string>& MatrixReader::names() const noexcept { return state_->source.names(); }
 
 MatrixReader::MatrixReader(MatrixReader&&) noexcept = default;
 MatrixReader& MatrixReader::operator=(MatrixReader&&) noexcept = default;

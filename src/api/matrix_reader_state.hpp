@@ -8,8 +8,8 @@
 namespace rf_compare {
 
 struct MatrixReader::State {
-    State(const std::string& path, std::optional<std::int64_t> count, const rf::ReaderSettings& reading)
-        : source(path, count, reading) {}
+    State(std::vector<std::string> paths, detail::SourceOptions options, const rf::ReaderSettings& reading)
+        : source(std::move(paths), std::move(options), reading) {}
     detail::MatrixSource source;
 };
 

@@ -32,6 +32,7 @@ struct TreeCollector::Workspace {
 // What rebuilding one matrix gave: its tree (nothing: not additive), or
 // the failure to report.
 struct TreeCollector::Outcome {
+    std::optional<std::vector<std::int32_t>> order; // the leaves put in the first matrix's order of names
     std::optional<rf::ClusterTree> tree;
     std::int32_t leaf_count = 0;
     std::exception_ptr failure;
@@ -63,8 +64,18 @@ void TreeCollector::keep(std::optional<rf::ClusterTree> tree, std::int32_t n) {
     ++size_;
 }
 
-void TreeCollector::add(const rf::DistanceMatrix& matrix) {
-    keep(rf::rebuild_tree(matrix, settings_.tolerances), matrix.leaf_count());
+void TreeCollector::add(const rf::DistanceMatrix& matrix, const std::vector<std::string>& names) {
+    if (size_ == 0) {
+        static_cast<void>(names_.order_of(names)); // the matrices come in their order already
+    }
+    try {
+        keep(rf::rebuild_tree(matrix, settings_.tolerances), matrix.leaf_count());
+    } catch (...) {
+        if (size_ == 0) {
+            names_ = LeafNames{}; // nothing kept, nothing fixed
+        }
+        throw;
+    }
 }
 
 std::size_t TreeCollector::batch_size() const noexcept {
@@ -80,7 +91,7 @@ void TreeCollector::add_views(std::span<const MatrixView> views, rf::Cancellatio
             bytes += 8 * static_cast<std::size_t>(cells_of(views[first + count]));
             ++count;
         }
-        rebuild_batch(views.subspan(first, count), cancellation);
+        rebuild_batch(views.subspan(first, count), {}, cancellation);
         first += count;
     }
 }
@@ -88,6 +99,7 @@ void TreeCollector::add_views(std::span<const MatrixView> views, rf::Cancellatio
 void TreeCollector::add_supply(MatrixSupply& supply, rf::Cancellation& cancellation) {
     std::vector<MatrixSupply::Matrix> batch;
     std::vector<MatrixView> views;
+    std::vector<std::vector<std::string>> names;
     // What the supply throws is its next matrix's fault: the matrices
     // before it are rebuilt first, so that their faults come first.
     std::exception_ptr supply_failure;
@@ -106,10 +118,12 @@ void TreeCollector::add_supply(MatrixSupply& supply, rf::Cancellation& cancellat
             }
             bytes += 8 * static_cast<std::size_t>(std::max<std::int64_t>(cells_of(next->view), 0));
             views.push_back(next->view);
+            names.push_back(std::move(next->names));
             batch.push_back(std::move(*next));
         }
-        rebuild_batch(views, cancellation);
+        rebuild_batch(views, names, cancellation);
         views.clear();
+        names.clear();
         batch.clear(); // the owners go on this thread, as promised
     }
     if (supply_failure) {
@@ -124,7 +138,7 @@ void TreeCollector::rebuild_view(const MatrixView& view, std::size_t index, Work
             workspace.matrix.reset();
             workspace.matrix.emplace(n);
         }
-        copy_matrix(view, *workspace.matrix, index);
+        copy_matrix(view, *workspace.matrix, index, outcome.order ? &*outcome.order : nullptr);
         outcome.tree = rf::rebuild_tree(*workspace.matrix, settings_.tolerances);
         outcome.leaf_count = n;
     } catch (...) {
@@ -133,10 +147,24 @@ void TreeCollector::rebuild_view(const MatrixView& view, std::size_t index, Work
     outcome.done = true;
 }
 
-void TreeCollector::rebuild_batch(std::span<const MatrixView> views, rf::Cancellation& cancellation) {
+void TreeCollector::rebuild_batch(std::span<const MatrixView> views, std::span<const std::vector<std::string>> names,
+                                  rf::Cancellation& cancellation) {
     if (views.empty()) {
         return;
     }
+    const LeafNames before = names_;
+    try {
+        rebuild_named_batch(views, names, cancellation);
+    } catch (...) {
+        if (size_ == 0) {
+            names_ = before; // nothing kept, nothing fixed
+        }
+        throw;
+    }
+}
+
+void TreeCollector::rebuild_named_batch(std::span<const MatrixView> views,
+                                        std::span<const std::vector<std::string>> names, rf::Cancellation& cancellation) {
     std::int64_t cells = 0;
     for (const MatrixView& view : views) {
         cells += std::max<std::int64_t>(cells_of(view), 0);
@@ -147,13 +175,27 @@ void TreeCollector::rebuild_batch(std::span<const MatrixView> views, rf::Cancell
     const std::size_t members = team_ && views.size() > 1 ? team_->size() : 1;
     workspaces_.resize(std::max(workspaces_.size(), members));
     std::vector<Outcome> outcomes(views.size());
+    // Names are matched in matrix order, here: a mismatch is that matrix's
+    // failure, reported in its turn.
+    const std::vector<std::string> no_names;
+    for (std::size_t k = 0; k < views.size(); ++k) {
+        try {
+            outcomes[k].order = names_.order_of(k < names.size() ? names[k] : no_names);
+        } catch (const LeafNames::Mismatch& mismatch) {
+            outcomes[k].failure = std::make_exception_ptr(
+                matrix_error(ErrorKind::bad_argument, {size_ + k, std::nullopt, std::nullopt}, mismatch.what));
+            outcomes[k].done = true;
+        }
+    }
     std::atomic<std::size_t> next{0};
     auto job = [&](std::size_t member) noexcept {
         for (std::size_t k = next++; k < views.size(); k = next++) {
             if (member == 0 ? cancellation.poll() : cancellation.stopped()) {
                 return;
             }
-            rebuild_view(views[k], size_ + k, workspaces_[member], outcomes[k]);
+            if (!outcomes[k].done) {
+                rebuild_view(views[k], size_ + k, workspaces_[member], outcomes[k]);
+            }
         }
     };
     if (members > 1) {

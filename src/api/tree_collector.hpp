@@ -22,6 +22,7 @@
 #include "catalog_thread.hpp"
 #include "cluster_tree.hpp"
 #include "distance_matrix.hpp"
+#include "leaf_names.hpp"
 #include "rf_compare/matrix_view.hpp"
 #include "rf_compare/tree_set.hpp"
 #include "thread_starter.hpp"
@@ -49,16 +50,20 @@ public:
     TreeCollector& operator=(const TreeCollector&) = delete;
     ~TreeCollector();
 
-    // A matrix in the engine's layout, rebuilt on the calling thread.
-    void add(const rf::DistanceMatrix& matrix);
+    // A matrix in the engine's layout, rebuilt on the calling thread; its
+    // leaves in the order of `names` (which the first matrix's fix).
+    void add(const rf::DistanceMatrix& matrix, const std::vector<std::string>& names);
 
-    // Matrices in memory, checked, copied and rebuilt a batch at a time,
-    // until `cancellation` stops them (rf::Cancelled).
+    // Matrices in memory, checked, put in the first matrix's order of names,
+    // copied and rebuilt a batch at a time, until `cancellation` stops them
+    // (rf::Cancelled).
     void add_views(std::span<const MatrixView> views, rf::Cancellation& cancellation);
     void add_supply(MatrixSupply& supply, rf::Cancellation& cancellation);
 
     [[nodiscard]] std::size_t size() const noexcept { return size_; }
     [[nodiscard]] std::int32_t leaf_count() const noexcept { return leaf_count_; }
+    // The leaves' names of every tree; empty when the matrices had none.
+    [[nodiscard]] const std::vector<std::string>& names() const noexcept { return names_.names(); }
 
     // Every tree kept, numbered; nothing can be added afterwards.
     [[nodiscard]] rf::NumberedTrees finish();
@@ -67,7 +72,10 @@ private:
     struct Outcome;
     struct Workspace;
 
-    void rebuild_batch(std::span<const MatrixView> views, rf::Cancellation& cancellation);
+    void rebuild_batch(std::span<const MatrixView> views, std::span<const std::vector<std::string>> names,
+                       rf::Cancellation& cancellation);
+    void rebuild_named_batch(std::span<const MatrixView> views, std::span<const std::vector<std::string>> names,
+                             rf::Cancellation& cancellation);
     void rebuild_view(const MatrixView& view, std::size_t index, Workspace& workspace, Outcome& outcome) const;
     void keep(std::optional<rf::ClusterTree> tree, std::int32_t n);
     [[nodiscard]] std::size_t batch_size() const noexcept;
@@ -75,6 +83,7 @@ private:
     CollectorSettings settings_;
     TreeObserver observer_;
     std::int32_t leaf_count_ = 0; // fixed by the first matrix kept
+    LeafNames names_;             // fixed by the first matrix kept
     std::size_t size_ = 0;
     std::optional<rf::CatalogThread> catalog_;
     std::vector<Workspace> workspaces_; // each member's own

@@ -32,7 +32,26 @@ TreeSet::~TreeSet() = default;
 
 std::size_t TreeSet::size() const noexcept { return state_->collector.size(); }
 
-void TreeSet::add(const MatrixView& matrix) { add_all({&matrix, 1}); }
+void TreeSet::add(const MatrixView& matrix, std::vector<std::string> names) {
+    // One matrix as a supply of one: the names go the way of every supply's.
+    class One final : public MatrixSupply {
+    public:
+        One(const MatrixView& view, std::vector<std::string> names) : view_(view), names_(std::move(names)) {}
+        std::optional<Matrix> next() override {
+            if (given_) {
+                return std::nullopt;
+            }
+            given_ = true;
+            return Matrix{view_, nullptr, std::move(names_)};
+        }
+
+    private:
+        MatrixView view_;
+        std::vector<std::string> names_;
+        bool given_ = false;
+    } one(matrix, std::move(names));
+    add_all(one);
+}
 
 void TreeSet::add_all(std::span<const MatrixView> matrices) {
     detail::guarded("rebuilding the trees", [&] {
@@ -53,7 +72,7 @@ void TreeSet::add_all(MatrixReader& reader) {
         rf::Cancellation cancellation(state_->options.interrupted);
         while (const rf::DistanceMatrix* matrix = reader.state_->source.next()) {
             cancellation.throw_if_requested();
-            state_->collector.add(*matrix);
+            state_->collector.add(*matrix, reader.state_->source.names());
         }
     });
 }
@@ -62,6 +81,7 @@ TreeTable TreeSet::finish() {
     return detail::guarded("numbering the trees", [&] {
         auto table = std::make_unique<TreeTable::State>();
         table->leaf_count = state_->collector.leaf_count();
+        table->names = state_->collector.names();
         table->numbered = state_->collector.finish();
         table->keep_lengths = state_->options.keep_lengths;
         table->threads = detail::thread_use(state_->options.threads);

@@ -43,6 +43,8 @@ std::size_t TreeTable::size() const noexcept { return state_->numbered.trees.siz
 
 std::int32_t TreeTable::leaf_count() const noexcept { return state_->leaf_count; }
 
+const std::vector<std::string>& TreeTable::names() const noexcept { return state_->names; }
+
 bool TreeTable::rebuilt(std::size_t tree) const noexcept {
     return tree < size() && state_->numbered.trees[tree].rebuilt;
 }

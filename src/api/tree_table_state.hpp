@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "rf_compare/tree_table.hpp"
 #include "thread_starter.hpp"
@@ -13,6 +15,7 @@ namespace rf_compare {
 struct TreeTable::State {
     rf::NumberedTrees numbered;
     std::int32_t leaf_count = 0;
+    std::vector<std::string> names;
     bool keep_lengths = true;
     rf::ThreadUse threads;
     std::function<bool()> interrupted;

@@ -68,7 +68,7 @@ public:
             try {
                 matrix = input_.next();
             } catch (const Error& e) {
-                print_input_error(out_, e.what());
+                print_input_error(out_, e.detail());
                 return stop_on_input();
             }
             if (j == 2 && !results_.create(result_name_)) {
@@ -152,7 +152,7 @@ int process_matrix_file(std::FILE* out, api::MatrixSource& input, std::int32_t m
         if (e.kind() == ErrorKind::too_large) {
             print_too_large(out);
         } else {
-            print_input_error(out, e.what());
+            print_input_error(out, e.detail());
         }
         return EXIT_FAILURE_CODE;
     } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
@@ -164,7 +164,8 @@ int process_matrix_file(std::FILE* out, api::MatrixSource& input, std::int32_t m
 
 std::optional<api::MatrixSource> open_matrix_file(const std::string& name, const ReaderSettings& reading) {
     try {
-        return std::optional<api::MatrixSource>(std::in_place, name, std::nullopt, reading);
+        return std::optional<api::MatrixSource>(std::in_place, std::vector<std::string>{name},
+                                                api::SourceOptions{std::nullopt, MatrixFormat::rf, {}}, reading);
     } catch (const Error&) {
         return std::nullopt;
     }

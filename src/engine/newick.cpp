@@ -12,7 +12,7 @@ namespace rf {
 namespace {
 
 bool needs_quotes(std::string_view name) noexcept {
-    constexpr std::string_view SPECIAL = " _()[]':;,";
+    constexpr std::string_view SPECIAL = " _()[]':;,\"";
     return name.empty() || std::any_of(name.begin(), name.end(), [SPECIAL](char c) {
                return static_cast<unsigned char>(c) <= ' ' || c == 0x7F || SPECIAL.find(c) != std::string_view::npos;
            });

@@ -21,7 +21,7 @@ void append_newick(const ClusterTree& tree, std::string& line, const std::vector
 
 // Appends a leaf's name as a Newick label: as it is when Newick reads it
 // back so, else in single quotes, each quote inside doubled. Blanks,
-// underscores (which unquoted read as blanks), ( ) [ ] ' : ; , and control
+// underscores (which unquoted read as blanks), ( ) [ ] ' : ; , " and control
 // characters need the quotes, as does the empty name.
 void append_newick_label(std::string& line, std::string_view name);
 

@@ -21,7 +21,6 @@ std::optional<std::int64_t> as_matrix_count(std::string_view word) {
 
 CommandLine parse_command_line(int argc, const char* const* argv) {
     PairsOptions options;
-    bool have_file = false;
     for (int a = 1; a < argc; ++a) {
         const std::string_view arg = argv[a];
         const bool has_value = a + 1 < argc;
@@ -51,16 +50,24 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
                 return UsageError{"--newick needs a file name"};
             }
             options.newick_file = argv[++a];
+        } else if (arg == "--format") {
+            const std::optional<FileFormat> format = has_value ? rf_compare::file_format_named(argv[++a]) : std::nullopt;
+            if (!format) {
+                return UsageError{"--format needs auto, rf, phylip, csv or tsv"};
+            }
+            options.format = *format;
+        } else if (arg == "--leaf-names") {
+            if (!has_value) {
+                return UsageError{"--leaf-names needs a file name"};
+            }
+            options.leaf_names_file = argv[++a];
         } else if (arg.size() > 1 && arg.front() == '-') {
             return UsageError{"unknown option " + std::string(arg)};
-        } else if (have_file) {
-            return UsageError{"more than one matrix file: " + options.matrix_file + " and " + std::string(arg)};
         } else {
-            options.matrix_file = arg;
-            have_file = true;
+            options.matrix_files.emplace_back(arg);
         }
     }
-    if (!have_file) {
+    if (options.matrix_files.empty()) {
         return UsageError{"no matrix file given"};
     }
     if (options.normalised && options.metric != Metric::rf) {
@@ -71,13 +78,27 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
 }
 
 const char* usage_text() {
-    return "Usage: rf_pairs MATRIX_FILE [options]\n"
-           "Rebuilds the tree of every additive distance matrix in MATRIX_FILE and writes\n"
-           "the distance of every tree to every other as a tab-separated table: a header\n"
-           "line \"matrix 1 2 ... m\", then one line per tree, its number first. A matrix\n"
-           "that is not additive gets NA in its row and column.\n"
+    return "Usage: rf_pairs MATRIX_FILE... [options]\n"
+           "Rebuilds the tree of every additive distance matrix in the MATRIX_FILEs, their\n"
+           "matrices in the order given, and writes the distance of every tree to every\n"
+           "other as a tab-separated table: a header line \"matrix 1 2 ... m\", then one\n"
+           "line per tree, its number first. A matrix that is not additive gets NA in its\n"
+           "row and column. Leaves are matched by name where the files name them.\n"
            "\n"
-           "  -m M           read only the first M matrices (the file must hold them)\n"
+           "  -m M           read only the first M matrices (the files must hold them)\n"
+           "  --format NAME  the files' format (auto, the default, tells it from their\n"
+           "                 first lines):\n"
+           "                   rf      n, then n-by-n matrices of numbers (rf_compare's)\n"
+           "                   phylip  PHYLIP distance matrices, one data set after\n"
+           "                           another: square, lower- or upper-triangular,\n"
+           "                           names of 10 characters or of one word, rows\n"
+           "                           wrapped over any lines\n"
+           "                   csv     a header row of names, then rows starting with\n"
+           "                           their name, fields separated by , or ; (or rows\n"
+           "                           of numbers alone); one matrix per file\n"
+           "                   tsv     the same with tabs\n"
+           "  --leaf-names FILE  the leaves' names, one per line, for files in the\n"
+           "                 rf format, which has none\n"
            "  --metric NAME  how two trees are compared, over every split (edge) of\n"
            "                 either tree, a and b its lengths in the two trees (0 in a\n"
            "                 tree without it), leaves' own edges included:\n"
@@ -89,7 +110,8 @@ const char* usage_text() {
            "  --normalised   rf only: divide each distance by its largest possible\n"
            "                 value, the inner edges of the two trees together (6 decimals)\n"
            "  --first        write row 1 only: the first tree against the others\n"
-           "  --newick FILE  write every rebuilt tree to FILE, one Newick line per matrix\n"
+           "  --newick FILE  write every rebuilt tree to FILE, one Newick line per matrix,\n"
+           "                 its leaves by name where the files name them\n"
            "  --help         show this text\n"
            "  --version      show the version\n"
            "\n"

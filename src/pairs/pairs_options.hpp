@@ -1,6 +1,7 @@
 // What rf_pairs is asked to do, read from its command line:
-//   rf_pairs MATRIX_FILE [-m M] [--metric rf|wrf|kf] [--normalised] [--first]
-//            [--newick FILE]
+//   rf_pairs MATRIX_FILE... [-m M] [--format auto|rf|phylip|csv|tsv]
+//            [--leaf-names FILE] [--metric rf|wrf|kf] [--normalised]
+//            [--first] [--newick FILE]
 //   rf_pairs --help | --version
 #pragma once
 
@@ -8,14 +9,20 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "metric.hpp"
+#include "rf_compare/file_format.hpp"
 
 namespace rf {
 
+using rf_compare::FileFormat;
+
 struct PairsOptions {
-    std::string matrix_file;
+    std::vector<std::string> matrix_files;    // their matrices in this order
     std::optional<std::int64_t> matrix_count; // -m: the first M matrices only
+    FileFormat format = FileFormat::automatic;
+    std::optional<std::string> leaf_names_file; // names for files without, one per line
     Metric metric = Metric::rf;
     bool normalised = false;                  // each distance divided by its largest possible value
     bool first_only = false;                  // row 1 only: the first tree against the others

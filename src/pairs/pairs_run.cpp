@@ -1,5 +1,6 @@
 #include "pairs_run.hpp"
 
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -35,6 +36,27 @@ void report(std::FILE* err, const Pieces&... pieces) {
     std::fputs("\n", err);
 }
 
+// The names of a --leaf-names file, one per line, blank lines left out.
+std::vector<std::string> leaf_names(const std::optional<std::string>& file) {
+    std::vector<std::string> names;
+    if (!file) {
+        return names;
+    }
+    std::ifstream in(*file, std::ios::binary);
+    if (!in) {
+        throw rf_compare::Error(rf_compare::ErrorKind::file_not_found, "File " + *file + " was not found");
+    }
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.find_first_not_of(" \t") != std::string::npos) {
+            names.push_back(line);
+        }
+    }
+    return names;
+}
+
 // Thrown out of the collector when the Newick file cannot take a line.
 struct NewickUnwritten {};
 
@@ -48,13 +70,13 @@ public:
         }
     }
 
-    void write(const std::optional<ClusterTree>& tree) {
+    void write(const std::optional<ClusterTree>& tree, const std::vector<std::string>& names) {
         if (!file_) {
             return;
         }
         line_.clear();
         if (tree) {
-            append_newick(*tree, line_);
+            append_newick(*tree, line_, names.empty() ? nullptr : &names);
         } else {
             line_.push_back('\n');
         }
@@ -77,13 +99,15 @@ private:
 // not go to one file: none of the files may be another, however named.
 bool files_collide(const PairsOptions& options, std::FILE* err) {
     const std::optional<FileIdentity> table = identity_of_descriptor(STANDARD_OUTPUT);
-    if (options.newick_file && is_same_file(options.matrix_file, *options.newick_file)) {
-        report(err, "File ", *options.newick_file, " is the input file");
-        return true;
-    }
-    if (table && table == identity_of_file(options.matrix_file)) {
-        report(err, "standard output is the input file ", options.matrix_file);
-        return true;
+    for (const std::string& matrix_file : options.matrix_files) {
+        if (options.newick_file && is_same_file(matrix_file, *options.newick_file)) {
+            report(err, "File ", *options.newick_file, " is the input file");
+            return true;
+        }
+        if (table && table == identity_of_file(matrix_file)) {
+            report(err, "standard output is the input file ", matrix_file);
+            return true;
+        }
     }
     if (table && options.newick_file && table == identity_of_file(*options.newick_file)) {
         report(err, "File ", *options.newick_file, " is standard output too: the table and the trees would be mixed");
@@ -106,8 +130,9 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
     bool skipped_any = false;
     NumberedTrees trees;
     try {
-        api::MatrixSource input = api::guarded("reading the matrix file", [&] {
-            return api::MatrixSource(options.matrix_file, options.matrix_count, reading);
+        api::MatrixSource input = api::guarded("reading the matrix files", [&] {
+            return api::MatrixSource(options.matrix_files,
+                                     {options.matrix_count, options.format, leaf_names(options.leaf_names_file)}, reading);
         });
         static_cast<void>(input.leaf_count());
         std::optional<LineFile> newick_file;
@@ -127,10 +152,10 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
                                                         api::NOT_ADDITIVE);
                                                  skipped_any = true;
                                              }
-                                             newick.write(tree);
+                                             newick.write(tree, input.names());
                                          });
             while (const DistanceMatrix* matrix = input.next()) {
-                collector.add(*matrix);
+                collector.add(*matrix, input.names());
             }
             return collector.finish();
         });

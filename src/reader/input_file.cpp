@@ -72,11 +72,14 @@ OpenedFile InputFile::open(const std::string& name) {
 }
 
 InputFile::InputFile(InputFile&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_) {}
+    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_),
+      given_back_(std::move(other.given_back_)), given_back_at_(other.given_back_at_) {}
 
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
     std::swap(descriptor_, other.descriptor_);
     std::swap(regular_, other.regular_);
+    std::swap(given_back_, other.given_back_);
+    std::swap(given_back_at_, other.given_back_at_);
     return *this;
 }
 
@@ -87,6 +90,12 @@ InputFile::~InputFile() {
 }
 
 std::size_t InputFile::read_some(char* buffer, std::size_t size) noexcept {
+    if (given_back_at_ < given_back_.size()) {
+        const std::size_t taken = std::min(size, given_back_.size() - given_back_at_);
+        std::copy_n(given_back_.data() + given_back_at_, taken, buffer);
+        given_back_at_ += taken;
+        return taken;
+    }
     for (;;) {
         const long long got = read_file(descriptor_, buffer, size);
         if (got >= 0) {

@@ -25,6 +25,10 @@ public:
     // `size` bytes. 0 at the end of the input; a read error counts as the end.
     [[nodiscard]] std::size_t read_some(char* buffer, std::size_t size) noexcept;
 
+    // Bytes read and given back: the next reads give them first. How a
+    // file's format is recognised from its start, pipes included.
+    void give_back(std::string bytes) { given_back_ = std::move(bytes) + given_back_.substr(given_back_at_); given_back_at_ = 0; }
+
     // A file on disk, whose reads never wait for another program to write,
     // unlike a pipe, a FIFO or a terminal.
     [[nodiscard]] bool is_regular_file() const noexcept { return regular_; }
@@ -34,6 +38,8 @@ private:
 
     int descriptor_;
     bool regular_;
+    std::string given_back_;
+    std::size_t given_back_at_ = 0;
 };
 
 // An open file, or why there is none: the system's error number, EISDIR

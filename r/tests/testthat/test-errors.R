@@ -19,9 +19,9 @@ bad_calls <- list(
   list(quote(rf_pairs(list(edge_34), metric = "kf", normalised = TRUE)),
        "normalised applies to metric rf only: kf has no largest possible value"),
   list(quote(rf_pairs(list(named(edge_34, letters[1:4]), edge_34))),
-       "matrix 1 has leaf names and matrix 2 has none: give every matrix names, or none"),
+       "matrix 2 has no leaf names, and the first matrix has: give every matrix names, or none"),
   list(quote(rf_pairs(list(named(edge_34, letters[1:4]), named(edge_34, letters[2:5])))),
-       "matrix 2: its leaf names are not those of matrix 1"),
+       "matrix 2 has no leaf named \"a\", which the first matrix has"),
   list(quote(rebuild(structure(edge_34, dimnames = list(letters[1:4], LETTERS[1:4])))),
        "d: its row names and column names differ"),
   list(quote(rebuild(named(edge_34, c("a", "b", "a", "c")))), "d: the leaf name \"a\" is given twice"),
@@ -38,9 +38,10 @@ test_that("bad inputs stop with a message that says what is wrong", {
 
 test_that("bad files stop with the programs' texts", {
   path <- tempfile(fileext = ".txt")
-  cases <- list(list(c("4", "0 2 3 3", "2 x 3 3"), "Bad entry in matrix 1, row 2, column 2"),
-                list(c("4", "0 2 3 3"), "Bad matrix number"),
-                list("four", "Bad number of objects"))
+  cases <- list(list(c("4", "0 2 3 3", "2 x 3 3"),
+                     "line 3: Bad entry in matrix 1, row 2, column 2: found \"x\", expected a decimal number"),
+                list(c("4", "0 2 3 3"), "Bad matrix number: the file ends inside a matrix (matrix 1)"),
+                list("four", "Bad number of objects: found \"four\""))
   for (case in cases) {
     writeLines(case[[1]], path)
     expect_error(read_matrices(path), case[[2]], fixed = TRUE)
