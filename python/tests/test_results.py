@@ -102,3 +102,28 @@ def test_read_matrices_gives_the_numbers_of_the_file(rng, tmp_path):
     np.fill_diagonal(matrices[2], 0.0)
     assert len(read) == 3 and all((a == b).all() and a.dtype == np.float64 for a, b in zip(read, matrices))
     assert len(list(rf_compare.read_matrices(str(tmp_path / "in.txt"), m=2))) == 2
+
+
+def test_names_match_leaves_whatever_their_order(rng, tmp_path):
+    trees = [random_tree(7, rng) for _ in range(4)]
+    names = ["ant", "bee", "cat", "dog", "eel", "fox", "gnu"]
+    orders = [rng.permutation(7) for _ in trees]
+    shuffled = [t.path_lengths()[np.ix_(o, o)] for t, o in zip(trees, orders)]
+    labels = [[names[k] for k in o] for o in orders]
+    aligned = rf_compare.pairs([t.path_lengths() for t in trees], metric="wrf")
+    # Another first leaf rebuilds the same trees, but rounds their lengths otherwise.
+    np.testing.assert_allclose(rf_compare.pairs(shuffled, metric="wrf", names=labels), aligned, rtol=1e-12, atol=1e-12)
+    # The same as a PHYLIP file of two data sets in other orders, read back with its names.
+    text = "".join(
+        f"{len(o)}\n" + "".join(f"{labels[k][i]:<10}" + " ".join(repr(x) for x in shuffled[k][i]) + "\n" for i in range(7))
+        for k, o in enumerate(orders)
+    )
+    (tmp_path / "sets.phy").write_text(text)
+    matrices = rf_compare.read_matrices(tmp_path / "sets.phy")
+    first = next(matrices)
+    assert matrices.names == tuple(labels[0])
+    np.testing.assert_array_equal(first, shuffled[0] * (1 - np.eye(7)))
+    np.testing.assert_allclose(rf_compare.pairs(rf_compare.read_matrices(tmp_path / "sets.phy"), metric="wrf"), aligned,
+                               rtol=1e-12, atol=1e-12)
+    with pytest.raises(ValueError, match='matrices\\[1\\] has no leaf named "ant", which the first matrix has'):
+        rf_compare.pairs(shuffled[:2], names=[labels[0], [("x" if n == "ant" else n) for n in labels[1]]])
