@@ -11,6 +11,8 @@
 #include <new>
 
 #include "leaf_order.hpp"
+#include "matrix_survey.hpp"
+#include "tree_misfit.hpp"
 #include "random_tree.hpp"
 #include "cluster_table.hpp"
 #include "rf_distance.hpp"
@@ -88,6 +90,24 @@ void BM_rebuild_tree(benchmark::State& state) {
     }
 }
 
+// The checks every tree gets besides its rebuilding: the matrix surveyed
+// before, the tree's misfit after; both read the whole matrix once.
+void BM_survey_matrix(benchmark::State& state) {
+    const Fixture& f = fixture(static_cast<std::int32_t>(state.range(0)), shape_of(state));
+    while (state.KeepRunning()) {
+        benchmark::DoNotOptimize(rf::survey_matrix(f.matrix));
+    }
+}
+
+void BM_tree_misfit(benchmark::State& state) {
+    const Fixture& f = fixture(static_cast<std::int32_t>(state.range(0)), shape_of(state));
+    const rf::ClusterTree rebuilt = *rf::rebuild_tree(f.matrix);
+    const double largest = rf::survey_matrix(f.matrix).largest;
+    while (state.KeepRunning()) {
+        benchmark::DoNotOptimize(rf::misfit_of(f.matrix, rebuilt, largest));
+    }
+}
+
 void BM_describe_clusters(benchmark::State& state) {
     const Fixture& f = fixture(static_cast<std::int32_t>(state.range(0)), shape_of(state));
     const rf::ClusterTree rebuilt = *rf::rebuild_tree(f.matrix);
@@ -125,6 +145,8 @@ void sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_build_leaf_order)->Apply(sizes);
 BENCHMARK(BM_rebuild_tree)->Apply(sizes);
+BENCHMARK(BM_survey_matrix)->Apply(sizes);
+BENCHMARK(BM_tree_misfit)->Apply(sizes);
 BENCHMARK(BM_describe_clusters)->Apply(sizes);
 BENCHMARK(BM_rf_distance)->Apply(sizes);
 BENCHMARK(BM_whole_engine)->Apply(sizes);

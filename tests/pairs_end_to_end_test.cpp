@@ -17,6 +17,26 @@ const std::string FOUR = "4\n" + EDGE_34 + EDGE_24 + STAR + STAR;
 const std::string LENGTHS = "4\n" + EDGE_34 + EDGE_24 + STAR + SHORT_34 + LONG_LEAF_1;
 const std::string SEE_HELP = "; see rf_pairs --help\n";
 
+// A matrix's text with every number written in another unit: `suffix`
+// appended to each ("e-6"), or to each but 0 for a number of zeros.
+std::string scaled(const std::string& matrix, const std::string& suffix) {
+    std::string text;
+    std::string word;
+    for (const char c : matrix + " ") {
+        if (c == ' ' || c == '\n') {
+            if (!word.empty()) {
+                text += word == "0" ? word : word + suffix;
+            }
+            word.clear();
+            text += c;
+        } else {
+            word += c;
+        }
+    }
+    text.pop_back();
+    return text;
+}
+
 struct PairsCase {
     const char* name;
     std::string matrix_file; // written as in.txt
@@ -48,6 +68,34 @@ std::vector<PairsCase> cases() {
         {"a matrix that is not additive", "4\n" + EDGE_34 + SKEWED + STAR, {"in.txt", "--newick", "out.nwk"},
          "matrix\t1\t2\t3\n1\t0\tNA\t1\n2\tNA\tNA\tNA\n3\t1\tNA\t0\n",
          "rf_pairs: matrix 2: This is not an additive distance\n", 3, "(1:1,2:1,(3:1,4:1):1);\n\n(1:1,2:1,3:1,4:1);\n"},
+        // Doubtful matrices: no distance matrix is left out like one that is
+        // not additive; one that is no tree metric is compared, with a warning.
+        {"no distance matrices", "4\n" + EDGE_34 + ASYMMETRIC + NEGATIVE + HUGE, {"in.txt", "--first", "--newick", "out.nwk"},
+         "matrix\t1\t2\t3\t4\n1\t0\tNA\tNA\tNA\n",
+         "rf_pairs: matrix 2: entry in row 3, column 4 is 2 and its mirror image 2.5: the matrix is not symmetric "
+         "(beyond 1e-9 of its largest entry)\n"
+         "rf_pairs: matrix 3: entry in row 1, column 2 is -0.005, a negative distance\n"
+         "rf_pairs: matrix 4: entry in row 1, column 2 is 2e+307: sums of entries this large overflow\n",
+         3, "(1:1,2:1,(3:1,4:1):1);\n\n\n\n"},
+        {"no tree metric: a warning", "4\n" + EDGE_34 + NO_TREE_METRIC, {"in.txt"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n",
+         "rf_pairs: 1 of 2 matrices is not a tree metric: its tree's path lengths differ from it by up to 40 % (matrix 2); "
+         "such a tree depends on the order of the leaves; see --misfit and --strict\n", 0},
+        {"no tree metric, strict", "4\n" + EDGE_34 + NO_TREE_METRIC, {"--strict", "in.txt"},
+         "matrix\t1\t2\n1\t0\tNA\n2\tNA\tNA\n",
+         "rf_pairs: matrix 2: This is not an additive distance: its tree's path lengths differ from it by up to 40 % "
+         "(strict)\n", 3},
+        {"lengths of 1e-6: absolute merges them, with a hint", "4\n" + scaled(EDGE_34, "e-6") + scaled(EDGE_24, "e-6"),
+         {"in.txt", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n",
+         "rf_pairs: 2 of 2 matrices are not tree metrics: their trees' path lengths differ from them by up to 100 % "
+         "(matrix 1); such trees depend on the order of the leaves; the entries are so small that a relative tolerance "
+         "may help (--tolerance relative); see --misfit and --strict\n", 0, "(1:2e-06,2:0,3:0,4:0);\n(1:2e-06,3:0,2:0,4:0);\n"},
+        {"lengths of 1e-6, relative", "4\n" + scaled(EDGE_34, "e-6") + scaled(EDGE_24, "e-6"),
+         {"in.txt", "--tolerance", "relative", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t2\n2\t2\t0\n", "", 0,
+         "(1:1e-06,2:1e-06,(3:1e-06,4:1e-06):1e-06);\n(1:1e-06,3:1e-06,(2:1e-06,4:1e-06):1e-06);\n"},
+        {"a star of distances of 2.5e11, relative", "4\n" + scaled(STAR, "50000000000"), {"in.txt", "--tolerance", "relative", "-m", "1", "--newick", "out.nwk"},
+         "matrix\t1\n1\t0\n", "", 0, "(1:1.25e+11,2:1.25e+11,3:1.25e+11,4:1.25e+11);\n"},
+        {"an absolute tolerance of its own", "4\n" + scaled(EDGE_34, "e-6"), {"in.txt", "--tolerance", "1e-9", "--newick", "out.nwk"},
+         "matrix\t1\n1\t0\n", "", 0, "(1:1e-06,2:1e-06,(3:1e-06,4:1e-06):1e-06);\n"},
         // Distances that weigh the splits by their lengths, checked by hand.
         {"edge lengths alone differ: rf 0", LENGTHS, {"in.txt"},
          "matrix\t1\t2\t3\t4\t5\n1\t0\t2\t1\t0\t0\n2\t2\t0\t1\t2\t2\n3\t1\t1\t0\t1\t1\n4\t0\t2\t1\t0\t0\n"
@@ -138,6 +186,8 @@ std::vector<PairsCase> cases() {
         {"normalised weighted distances", FOUR, {"in.txt", "--metric", "kf", "--normalised"}, "",
          "rf_pairs: --normalised divides Robinson-Foulds distances by their largest possible value, the inner edges of both "
          "trees; wrf and kf have no such bound" + SEE_HELP, 2},
+        {"no tolerance", FOUR, {"in.txt", "--tolerance", "-1"}, "",
+         "rf_pairs: --tolerance needs absolute, relative or a positive number" + SEE_HELP, 2},
         {"--newick without a name", FOUR, {"in.txt", "--newick"}, "", "rf_pairs: --newick needs a file name" + SEE_HELP, 2},
         {"help", FOUR, {"in.txt", "--help"}, "Usage: rf_pairs MATRIX_FILE... [options]\n", "", 0, std::nullopt, true},
         {"version", FOUR, {"--version"}, "rf_pairs 1.2.0\n", "", 0},
@@ -160,6 +210,15 @@ TEST(PairsEndToEnd, Scenarios) {
                   c.newick ? std::optional(as_written(*c.newick)) : std::nullopt);
         EXPECT_EQ(run.files.at("in.txt"), c.matrix_file) << "the matrix file is never written";
     }
+}
+
+// One line per matrix, in the order read: NA for a matrix left out, the
+// largest difference from its tree and that over its largest entry.
+TEST(PairsEndToEnd, MisfitFile) {
+    const RunResult run = run_rf_pairs({{{"in.txt", "4\n" + EDGE_34 + NEGATIVE + NO_TREE_METRIC + SKEWED}}},
+                                       {"in.txt", "--misfit", "misfit.tsv"});
+    EXPECT_EQ(run.exit_code, 3);
+    EXPECT_EQ(run.files.at("misfit.tsv"), as_written("matrix\tmisfit\trelative\n1\t0\t0\n2\tNA\tNA\n3\t2\t0.4\n4\tNA\tNA\n"));
 }
 
 } // namespace

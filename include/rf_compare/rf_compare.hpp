@@ -19,6 +19,8 @@
 #include "rf_compare/matrix_reader.hpp"
 #include "rf_compare/matrix_view.hpp"
 #include "rf_compare/metric.hpp"
+#include "rf_compare/misfit.hpp"
+#include "rf_compare/tolerance.hpp"
 #include "rf_compare/tree.hpp"
 #include "rf_compare/tree_set.hpp"
 #include "rf_compare/tree_table.hpp"

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "rf_compare/matrix_view.hpp"
+#include "rf_compare/misfit.hpp"
+#include "rf_compare/tolerance.hpp"
 
 namespace rf_compare {
 
@@ -35,19 +37,30 @@ public:
     // The names it was rebuilt with; empty when there were none.
     [[nodiscard]] const std::vector<std::string>& names() const noexcept;
 
+    // How far its path lengths are from the matrix it was rebuilt from.
+    [[nodiscard]] Misfit misfit() const noexcept;
+
+    // When the matrix is no tree metric (relative misfit beyond
+    // TREE_METRIC_MISFIT), a sentence saying so and by how much; else empty.
+    [[nodiscard]] const std::string& misfit_warning() const noexcept;
+
     // The line rf_pairs --newick writes for it, without the line end, its
     // leaves named by number or by the names it was rebuilt with.
     [[nodiscard]] std::string newick() const;
 
 private:
-    friend Tree rebuild(const MatrixView& matrix, std::vector<std::string> names);
+    friend Tree rebuild(const MatrixView& matrix, std::vector<std::string> names, const Tolerance& tolerance,
+                        bool strict);
     struct State;
     std::shared_ptr<const State> state_;
 };
 
 // The tree of one matrix; `names`, when given, name leaves 1..n in its
-// Newick line (n distinct names, quoted where Newick needs it). Throws
-// bad_argument, not_additive (place: matrix 0) or too_large.
-[[nodiscard]] Tree rebuild(const MatrixView& matrix, std::vector<std::string> names = {});
+// Newick line (n distinct names, quoted where Newick needs it). `strict`:
+// a matrix that is no tree metric is not additive. Throws bad_argument
+// (also for a matrix that is no distance matrix: see TreeSet::add),
+// not_additive (place: matrix 0) or too_large.
+[[nodiscard]] Tree rebuild(const MatrixView& matrix, std::vector<std::string> names = {},
+                           const Tolerance& tolerance = {}, bool strict = false);
 
 } // namespace rf_compare

@@ -19,6 +19,7 @@
 
 #include "rf_compare/matrix_reader.hpp"
 #include "rf_compare/matrix_view.hpp"
+#include "rf_compare/tolerance.hpp"
 #include "rf_compare/tree_table.hpp"
 
 namespace rf_compare {
@@ -37,6 +38,12 @@ struct SetOptions {
     // At most this many threads, the caller's included; 0: one for each CPU
     // the process may run on. Results never depend on it.
     std::size_t threads = 0;
+    // How lengths near zero are judged: the programs' absolute values, or
+    // values relative to each matrix's largest entry.
+    Tolerance tolerance;
+    // A matrix whose tree's relative misfit is beyond TREE_METRIC_MISFIT is
+    // taken as not additive.
+    bool strict = false;
     // Asked now and then (at most every 20 ms) from the calling thread
     // during long work, here and in the TreeTable; true stops that work
     // with an Error of kind cancelled.
@@ -74,8 +81,10 @@ public:
     // leaves named `names` (none: empty) in that order. Every matrix must
     // name the same leaves, in any order, or none may have names: the
     // first's order is kept. Throws bad_argument (among them a matrix whose
-    // n or names differ from the first's), not_additive, too_large or
-    // cancelled.
+    // n or names differ from the first's, and one that is no distance
+    // matrix: not symmetric beyond 1e-9 of its largest entry, a negative
+    // entry, entries so large that sums of them overflow), not_additive,
+    // too_large or cancelled.
     void add(const MatrixView& matrix, std::vector<std::string> names = {});
 
     // Rebuilds the trees of these matrices, in order, on every thread

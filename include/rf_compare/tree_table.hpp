@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "rf_compare/metric.hpp"
+#include "rf_compare/misfit.hpp"
 
 namespace rf_compare {
 
@@ -49,11 +50,22 @@ public:
     // False for a tree left out, not additive.
     [[nodiscard]] bool rebuilt(std::size_t tree) const noexcept;
 
+    // How far a tree's path lengths are from its matrix; NaN for a tree
+    // left out.
+    [[nodiscard]] Misfit misfit(std::size_t tree) const noexcept;
+
+    // When some matrix is no tree metric (relative misfit beyond
+    // TREE_METRIC_MISFIT), a sentence that says how many, by how much and
+    // which is worst, and names a relative tolerance where the matrices'
+    // entries are small enough for the absolute one to merge their edges;
+    // else empty. For a warning: the tables are as they are.
+    [[nodiscard]] std::string misfit_warning() const;
+
     // How many numbers distances() writes.
     [[nodiscard]] std::size_t cells(const TableRequest& request) const noexcept;
 
     // The distances, in the order of request.rows, into `out` of
-    // cells(request) numbers, NaN
+    // cells(request) numbers, 0 on the diagonal, NaN elsewhere
     // where a tree was left out, on the threads the set was allowed.
     // Robinson-Foulds counts are whole numbers. Throws bad_argument for a
     // wrong size of `out`, normalised with another metric than rf, and wrf

@@ -146,11 +146,35 @@ rf_compare::Metric metric_of(const std::string& name) {
     return *metric;
 }
 
+// "absolute", "relative" or a number: an absolute tolerance.
+rf_compare::Tolerance tolerance_of(const py::object& given) {
+    if (py::isinstance<py::str>(given)) {
+        return rf_compare::tolerance_of(given.cast<std::string>());
+    }
+    return rf_compare::tolerance_of(given.cast<double>());
+}
+
+// Each tree's misfit, absolute and relative, as an (m, 2) array; NaN for a
+// tree left out.
+py::array_t<double> misfits_of(const rf_compare::TreeTable& table) {
+    const auto m = static_cast<py::ssize_t>(table.size());
+    py::array_t<double> misfits({m, py::ssize_t{2}});
+    auto cells = misfits.mutable_unchecked<2>();
+    for (py::ssize_t k = 0; k < m; ++k) {
+        const rf_compare::Misfit misfit = table.misfit(static_cast<std::size_t>(k));
+        cells(k, 0) = misfit.absolute;
+        cells(k, 1) = misfit.relative;
+    }
+    return misfits;
+}
+
 // The trees of the matrices, compared: the cells `rows` asks for ("all",
 // "first" or "condensed"), whole numbers for Robinson-Foulds counts of
-// trees that were all rebuilt.
-py::array compare(const py::object& matrices, const py::function& convert, const std::string& metric_name,
-                  bool normalised, bool mark_not_additive, const std::string& rows, std::size_t threads) {
+// trees that were all rebuilt; each tree's misfit; the warning to give,
+// or "".
+py::tuple compare(const py::object& matrices, const py::function& convert, const std::string& metric_name,
+                  bool normalised, bool mark_not_additive, const std::string& rows, std::size_t threads,
+                  const py::object& tolerance, bool strict) {
     const rf_compare::TableRequest request{metric_of(metric_name), normalised,
                                            rows == "first"       ? rf_compare::Rows::first
                                            : rows == "condensed" ? rf_compare::Rows::condensed
@@ -161,6 +185,8 @@ py::array compare(const py::object& matrices, const py::function& convert, const
         mark_not_additive ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop;
     options.keep_lengths = request.metric != rf_compare::Metric::rf;
     options.threads = threads;
+    options.tolerance = tolerance_of(tolerance);
+    options.strict = strict;
     options.interrupted = interrupted;
     rf_compare::TreeSet trees(options);
     std::optional<rf_compare::TreeTable> table;
@@ -179,18 +205,23 @@ py::array compare(const py::object& matrices, const py::function& convert, const
         throw rf_compare::Error(rf_compare::ErrorKind::bad_argument, "no matrix given");
     }
     const auto size = static_cast<py::ssize_t>(table->cells(request));
+    const py::tuple extra = py::make_tuple(misfits_of(*table), table->misfit_warning());
     if (request.metric == rf_compare::Metric::rf && !normalised && !mark_not_additive) {
         py::array_t<std::int64_t> counts(size);
         const std::span<std::int64_t> out(counts.mutable_data(), static_cast<std::size_t>(size));
-        const py::gil_scoped_release unlocked;
-        table->counts(request, out);
-        return counts;
+        {
+            const py::gil_scoped_release unlocked;
+            table->counts(request, out);
+        }
+        return py::make_tuple(counts, extra[0], extra[1]);
     }
     py::array_t<double> cells(size);
     const std::span<double> out(cells.mutable_data(), static_cast<std::size_t>(size));
-    const py::gil_scoped_release unlocked;
-    table->distances(request, out);
-    return cells;
+    {
+        const py::gil_scoped_release unlocked;
+        table->distances(request, out);
+    }
+    return py::make_tuple(cells, extra[0], extra[1]);
 }
 
 } // namespace
@@ -240,8 +271,26 @@ PYBIND11_MODULE(_core, m) {
             return matrix;
         });
 
+    py::class_<rf_compare::Misfit>(m, "Misfit",
+                                   "How far a tree's path lengths are from its matrix: the largest |D[i, j] - "
+                                   "path(i, j)| (absolute), and that over the matrix's largest entry (relative).")
+        .def_readonly("absolute", &rf_compare::Misfit::absolute)
+        .def_readonly("relative", &rf_compare::Misfit::relative)
+        .def("__iter__", [](const rf_compare::Misfit& misfit) {
+            return py::iter(py::make_tuple(misfit.absolute, misfit.relative));
+        })
+        .def("__repr__", [](const rf_compare::Misfit& misfit) {
+            return "Misfit(absolute=" + py::repr(py::float_(misfit.absolute)).cast<std::string>() +
+                   ", relative=" + py::repr(py::float_(misfit.relative)).cast<std::string>() + ")";
+        });
+
     py::class_<rf_compare::Tree>(m, "Tree", "A tree rebuilt from an additive distance matrix.")
         .def_property_readonly("leaf_count", &rf_compare::Tree::leaf_count, "The number of leaves, n.")
+        .def_property_readonly("misfit", &rf_compare::Tree::misfit,
+                               "How far its path lengths are from its matrix: a Misfit (absolute, relative); "
+                               "relative above 1e-4 means the matrix is no tree metric.")
+        .def_property_readonly("misfit_warning", &rf_compare::Tree::misfit_warning,
+                               "The warning rebuild() gave for it, or \"\".")
         .def("newick", &rf_compare::Tree::newick,
              "The tree as one line of Newick, as rf_pairs --newick writes it: every edge with the length the "
              "reconstruction gave it (at most 12 significant digits), rooted at the inner node next to leaf 1, "
@@ -249,13 +298,14 @@ PYBIND11_MODULE(_core, m) {
 
     m.def(
         "rebuild",
-        [](const DoubleArray& matrix, std::vector<std::string> names) {
+        [](const DoubleArray& matrix, std::vector<std::string> names, const py::object& tolerance, bool strict) {
             const rf_compare::MatrixView view = view_of(matrix);
+            const rf_compare::Tolerance judged_by = tolerance_of(tolerance);
             const py::gil_scoped_release unlocked;
-            return rf_compare::rebuild(view, std::move(names));
+            return rf_compare::rebuild(view, std::move(names), judged_by, strict);
         },
-        py::arg("matrix"), py::arg("names"));
+        py::arg("matrix"), py::arg("names"), py::arg("tolerance"), py::arg("strict"));
 
     m.def("compare", &compare, py::arg("matrices"), py::arg("convert"), py::arg("metric"), py::arg("normalised"),
-          py::arg("mark_not_additive"), py::arg("rows"), py::arg("threads"));
+          py::arg("mark_not_additive"), py::arg("rows"), py::arg("threads"), py::arg("tolerance"), py::arg("strict"));
 }

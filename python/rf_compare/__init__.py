@@ -12,7 +12,36 @@ NumPy arrays in memory::
 
 A matrix is any square array-like of real numbers, n >= 2, read as
 entry [i, j] = the distance between leaves i + 1 and j + 1 (the diagonal
-is not read but must be finite). Many matrices are a 3-D array (m, n, n),
+is not read but must be finite). It must be a distance matrix: symmetric
+to within 1e-9 of its largest entry, no negative entry, and no entry so
+large (beyond 1e307 or so) that sums of entries overflow; else ValueError
+names the entry.
+
+"Not additive" means what the programs mean: while the tree is rebuilt,
+a leaf or an inner node comes out at -0.01 or less (with the default
+absolute tolerance) from where the tree so far puts it, so no tree has
+these path lengths. A matrix that passes this test need not be a tree
+metric: its tree's path lengths may still differ from it (a distance
+matrix of an alignment, say). How much is the tree's misfit, the largest
+|D[i, j] - path(i, j)|, absolute and relative to the largest entry
+(``Tree.misfit``, ``pairs(..., return_misfit=True)``). Beyond 1e-4
+relative (exact tree metrics written with six decimals stay below 2e-6)
+the tree depends on the order of the leaves, and every call warns once
+with a NotTreeMetricWarning::
+
+    >>> d = np.array([[0, 3, 4, 5], [3, 0, 5, 4], [4, 5, 0, 3], [5, 4, 3, 0]])
+    >>> rf_compare.rebuild(d).misfit   # 4 + 4 != 5 + 5: no tree metric
+    Misfit(absolute=2.0, relative=0.4)
+
+``strict=True`` takes such matrices as not additive instead.
+
+The tolerance decides which lengths count as zero: "absolute" (the
+programs' own 1e-5, and -0.01 for the test above) suits lengths from
+about 0.01 to 1e10; "relative" takes 1e-7 and -1e-3 of each matrix's
+largest entry, so that the unit makes no difference: a matrix of
+per-site substitutions (1e-6) and the same times 1e12 give the same
+tree and the same RF table; a number gives an absolute tolerance of its
+own (and -1000 times it). Many matrices are a 3-D array (m, n, n),
 a list of 2-D arrays or any iterable of them, such as a generator or
 read_matrices(...), used one matrix at a time: only the numbers each tree
 is compared by are kept, never the matrices.
@@ -22,6 +51,7 @@ from __future__ import annotations
 
 import operator
 import os
+import warnings
 from collections.abc import Iterable, Iterator, Sequence
 from typing import Literal, Union
 
@@ -29,10 +59,12 @@ import numpy as np
 import numpy.typing as npt
 
 from . import _core
-from ._core import Tree
+from ._core import Misfit, Tree
 
 __all__ = [
+    "Misfit",
     "NotAdditiveError",
+    "NotTreeMetricWarning",
     "Tree",
     "first_against_others",
     "pairs",
@@ -46,6 +78,7 @@ MatrixLike = npt.ArrayLike
 Metric = Literal["rf", "wrf", "kf"]
 FileFormat = Literal["auto", "rf", "phylip", "csv", "tsv"]
 WhenNotAdditive = Literal["raise", "nan"]
+ToleranceLike = Union[Literal["absolute", "relative"], float]
 
 _WHEN_NOT_ADDITIVE = ("raise", "nan")
 
@@ -62,6 +95,13 @@ class NotAdditiveError(ValueError):
 
     def __reduce__(self):  # pickling keeps the index
         return (type(self), (self.args[0], self.index))
+
+
+class NotTreeMetricWarning(UserWarning):
+    """Some matrix is no tree metric: its tree's path lengths differ from it
+    by more than 1e-4 of its largest entry, and the tree depends on the
+    order of the leaves. Given once per call; the results are as they are.
+    """
 
 
 def read_matrices(
@@ -113,7 +153,12 @@ def read_matrices(
     return _core.MatrixReader([os.fsencode(p) for p in paths], None if m is None else _whole_number(m, "m"), format)
 
 
-def rebuild(matrix: MatrixLike, names: Sequence[str] | None = None) -> Tree:
+def rebuild(
+    matrix: MatrixLike,
+    names: Sequence[str] | None = None,
+    tolerance: ToleranceLike = "absolute",
+    strict: bool = False,
+) -> Tree:
     """Rebuilds the tree whose path lengths the matrix records.
 
     Args:
@@ -121,24 +166,37 @@ def rebuild(matrix: MatrixLike, names: Sequence[str] | None = None) -> Tree:
         names: n distinct names for leaves 1..n, used by ``Tree.newick()``
             (quoted there where Newick needs it); without them the leaves
             are named by their numbers, or by a DataFrame's labels.
+        tolerance: "absolute", "relative" or a positive number (see the
+            package's help).
+        strict: a matrix that is no tree metric is not additive.
 
     Returns:
-        The Tree, with ``leaf_count`` and ``newick()``.
+        The Tree, with ``leaf_count``, ``misfit`` and ``newick()``.
 
     Raises:
-        ValueError: the matrix is not a square array of finite real numbers
-            with n >= 2, or the names are not n distinct strings.
+        ValueError: the matrix is not a square distance matrix of finite
+            real numbers with n >= 2, or the names are not n distinct
+            strings.
         NotAdditiveError: the matrix is not additive (index 0).
+
+    Warns:
+        NotTreeMetricWarning: the matrix is no tree metric.
     """
     array, labels = _matrix(matrix if names is None else _Named(matrix, names), None)
-    return _core.rebuild(array, list(labels or ()))
+    tree = _core.rebuild(array, list(labels or ()), _tolerance(tolerance), _flag(strict, "strict"))
+    if tree.misfit_warning:
+        warnings.warn(tree.misfit_warning, NotTreeMetricWarning, stacklevel=2)
+    return tree
 
 
 def first_against_others(
     matrices: Union[MatrixLike, Iterable[MatrixLike]],
     not_additive: WhenNotAdditive = "raise",
     names: Iterable[Sequence[str]] | None = None,
-) -> np.ndarray:
+    tolerance: ToleranceLike = "absolute",
+    strict: bool = False,
+    return_misfit: bool = False,
+):
     """The Robinson-Foulds distance of the first tree to each of the others.
 
     What rf_compare writes to its result file: for matrices 2..m, the number
@@ -152,10 +210,17 @@ def first_against_others(
         names: for each matrix, its leaves' names in the order of its rows
             (pandas DataFrames bring their own); leaves are then matched by
             name, every matrix put in the first's order.
+        tolerance: "absolute", "relative" or a positive number (see the
+            package's help).
+        strict: a matrix that is no tree metric is not additive.
+        return_misfit: also return every tree's misfit.
 
     Returns:
         An (m - 1,) array: int64, or float64 with not_additive="nan" (NaN
         for a tree that is not additive, everywhere if the first is not).
+        With return_misfit, a pair: that array, and an (m, 2) float64
+        array of each tree's misfit, absolute and relative (NaN for a tree
+        left out).
 
     Raises:
         ValueError: a matrix that is not a square array of finite real
@@ -164,9 +229,15 @@ def first_against_others(
         NotAdditiveError: with not_additive="raise", the first matrix that is
             not additive, its ``index`` counted from 0.
         KeyboardInterrupt: Ctrl-C, at once, whatever the library is doing.
+
+    Warns:
+        NotTreeMetricWarning: some matrix is no tree metric.
     """
     mark = _when_not_additive(not_additive)
-    return _core.compare(_labelled(matrices, names), _matrix, "rf", False, mark, "first", 0)[1:]
+    found = _core.compare(
+        _labelled(matrices, names), _matrix, "rf", False, mark, "first", 0, _tolerance(tolerance), _flag(strict, "strict")
+    )
+    return _answer(found[0][1:], found, return_misfit)
 
 
 def pairs(
@@ -175,7 +246,10 @@ def pairs(
     normalised: bool = False,
     not_additive: WhenNotAdditive = "raise",
     names: Iterable[Sequence[str]] | None = None,
-) -> np.ndarray:
+    tolerance: ToleranceLike = "absolute",
+    strict: bool = False,
+    return_misfit: bool = False,
+):
     """The distance of every tree to every other, as rf_pairs writes it.
 
     For every split (edge) of either tree, a and b are its lengths in the
@@ -193,16 +267,23 @@ def pairs(
         normalised: "rf" only: each distance divided by its largest possible
             value, the inner edges of both trees together (0 for two stars).
         not_additive: "raise" to stop at a matrix that is not additive,
-            "nan" to give that tree's row and column NaN and compare the
-            others.
+            "nan" to give that tree's row and column NaN (its diagonal
+            cell stays 0, so that the table is still a distance table)
+            and compare the others.
         names: for each matrix, its leaves' names in the order of its rows
             (pandas DataFrames bring their own); leaves are then matched by
             name, every matrix put in the first's order.
+        tolerance: "absolute", "relative" or a positive number (see the
+            package's help).
+        strict: a matrix that is no tree metric is not additive.
+        return_misfit: also return every tree's misfit.
 
     Returns:
         An (m, m) symmetric array with a zero diagonal: int64 for "rf",
         float64 when normalised, for "wrf" and "kf", and with
-        not_additive="nan".
+        not_additive="nan". With return_misfit, a pair: that array, and an
+        (m, 2) float64 array of each tree's misfit, absolute and relative
+        (NaN for a tree left out).
 
     Raises:
         ValueError: a matrix that is not a square array of finite real
@@ -211,15 +292,43 @@ def pairs(
         NotAdditiveError: with not_additive="raise", the first matrix that is
             not additive, its ``index`` counted from 0.
         KeyboardInterrupt: Ctrl-C, at once, whatever the library is doing.
+
+    Warns:
+        NotTreeMetricWarning: some matrix is no tree metric.
     """
     mark = _when_not_additive(not_additive)
-    flat = _core.compare(_labelled(matrices, names), _matrix, metric, _flag(normalised, "normalised"), mark, "all", 0)
-    m = round(len(flat) ** 0.5)
-    return flat.reshape(m, m)
+    found = _core.compare(
+        _labelled(matrices, names),
+        _matrix,
+        metric,
+        _flag(normalised, "normalised"),
+        mark,
+        "all",
+        0,
+        _tolerance(tolerance),
+        _flag(strict, "strict"),
+    )
+    m = len(found[1])
+    return _answer(found[0].reshape(m, m), found, return_misfit)
 
 
 # What follows turns Python's values into what the library takes; the
 # library checks the rest and gives the messages.
+
+
+def _answer(table: np.ndarray, found, return_misfit):
+    """The table, and the misfits when asked for, after the warning."""
+    if found[2]:
+        warnings.warn(found[2], NotTreeMetricWarning, stacklevel=3)
+    return (table, found[1]) if _flag(return_misfit, "return_misfit") else table
+
+
+def _tolerance(value):
+    if isinstance(value, str):
+        return value
+    if isinstance(value, (bool, np.bool_)) or not isinstance(value, (int, float, np.integer, np.floating)):
+        raise ValueError(f"tolerance must be absolute, relative or a positive number, not {value!r}")
+    return float(value)
 
 
 def _when_not_additive(value: str) -> bool:

@@ -10,6 +10,9 @@ import threading
 import time
 from pathlib import Path
 
+import warnings
+
+import dendropy
 import numpy as np
 import pytest
 
@@ -20,6 +23,7 @@ EDGE_34 = [[0, 2, 3, 3], [2, 0, 3, 3], [3, 3, 0, 2], [3, 3, 2, 0]]
 EDGE_24 = [[0, 3, 2, 3], [3, 0, 3, 2], [2, 3, 0, 3], [3, 2, 3, 0]]
 SKEWED = [[0, 1, 10, 1], [1, 0, 1, 1], [10, 1, 0, 1], [1, 1, 1, 0]]
 NAN_AT_1_2 = [[0, 2, 3, 3], [2, 0, float("nan"), 3], [3, 3, 0, 2], [3, 3, 2, 0]]
+NO_TREE_METRIC = [[0, 3, 4, 5], [3, 0, 5, 4], [4, 5, 0, 3], [5, 4, 3, 0]]  # 4 + 4 != 5 + 5: its tree is 2 off
 
 
 def file_text(body: str) -> str:
@@ -58,6 +62,16 @@ BAD_CALLS = [
      "matrices[2] is not an additive distance"),
     ("not additive, before a bad array", lambda: rf_compare.pairs(iter([EDGE_34, SKEWED, NAN_AT_1_2])),
      rf_compare.NotAdditiveError, "matrices[1] is not an additive distance"),
+    ("asymmetric", lambda: rf_compare.pairs([EDGE_34, np.tril(EDGE_34)]), ValueError,
+     "matrices[1][0, 1] is 0 and its mirror image 2: the matrix is not symmetric (beyond 1e-9 of its largest entry)"),
+    ("negative", lambda: rf_compare.rebuild([[0, -0.005, 3, 3], [-0.005, 0, 3, 3], [3, 3, 0, 2], [3, 3, 2, 0]]), ValueError,
+     "matrix[0, 1] is -0.005, a negative distance"),
+    ("sums overflow", lambda: rf_compare.first_against_others(iter([EDGE_34, np.array(EDGE_34) * 1e307])), ValueError,
+     "matrices[1][0, 1] is 2e+307: sums of entries this large overflow"),
+    ("no tolerance", lambda: rf_compare.rebuild(EDGE_34, tolerance=0), ValueError,
+     "tolerance must be absolute, relative or a positive number, not 0"),
+    ("strict", lambda: rf_compare.pairs([EDGE_34, NO_TREE_METRIC], strict=True), rf_compare.NotAdditiveError,
+     "matrices[1] is not an additive distance: its tree's path lengths differ from it by up to 40 % (strict)"),
     ("a missing file", lambda: rf_compare.read_matrices("missing.txt"), FileNotFoundError, "File missing.txt was not found"),
     ("a folder", lambda: rf_compare.read_matrices("/"), IsADirectoryError, "File / is a folder"),
     ("one endless word", lambda: list(rf_compare.read_matrices("/dev/zero")), ValueError,
@@ -100,10 +114,63 @@ def test_not_additive_gives_its_index_or_nan():
     assert np.isnan(rf_compare.first_against_others([SKEWED, EDGE_34], not_additive="nan")).all()
     for metric in ("rf", "kf"):
         table = rf_compare.pairs(iter([EDGE_34, SKEWED, EDGE_24]), metric=metric, not_additive="nan")
-        assert np.isnan(table[1]).all() and np.isnan(table[:, 1]).all()
+        assert np.isnan(np.delete(table[1], 1)).all() and np.isnan(np.delete(table[:, 1], 1)).all()
+        assert table[1, 1] == 0  # a zero diagonal, as a condensed form needs
         assert table[0, 2] == (2 if metric == "rf" else pytest.approx(2 ** 0.5))
 
 
+def test_a_matrix_that_is_no_tree_metric_warns_once_per_call():
+    with pytest.warns(rf_compare.NotTreeMetricWarning) as warned:
+        table, misfit = rf_compare.pairs([EDGE_34, NO_TREE_METRIC, NO_TREE_METRIC], return_misfit=True)
+    assert len(warned) == 1 and str(warned[0].message) == (
+        "2 of 3 matrices are not tree metrics: their trees' path lengths differ from them by up to 40 % (matrix 2); "
+        "such trees depend on the order of the leaves")
+    assert table.tolist() == [[0, 0, 0], [0, 0, 0], [0, 0, 0]]
+    assert misfit.tolist() == [[0, 0], [2, 0.4], [2, 0.4]]
+    with pytest.warns(rf_compare.NotTreeMetricWarning, match="a relative tolerance may help"):
+        assert rf_compare.rebuild(np.array(EDGE_34) * 1e-6).newick() == "(1:2e-06,2:0,3:0,4:0);"
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        assert rf_compare.rebuild(np.array(EDGE_34) * 1e-6, tolerance="relative").misfit.relative < 1e-15
+        assert rf_compare.rebuild(np.array(EDGE_34) * 1e-6, tolerance=1e-9).newick() == (
+            "(1:1e-06,2:1e-06,(3:1e-06,4:1e-06):1e-06);")
+        first, misfit = rf_compare.first_against_others([EDGE_34, SKEWED], not_additive="nan", return_misfit=True)
+        assert np.isnan(first).all() and np.isnan(misfit[1]).all() and misfit[0].tolist() == [0, 0]
+
+
+def test_misfit_is_the_largest_difference_from_the_path_lengths_of_the_newick_tree(rng):
+    """The tree's path lengths as dendropy reads them from its Newick line."""
+    for trial in range(12):
+        exact = random_tree(8 + trial, rng).path_lengths()
+        noise = np.triu(rng.uniform(-0.02, 0.02, exact.shape), 1)
+        noisy = exact + noise + noise.T
+        try:
+            with warnings.catch_warnings():
+                warnings.simplefilter("ignore", rf_compare.NotTreeMetricWarning)
+                tree = rf_compare.rebuild(noisy)
+        except rf_compare.NotAdditiveError:
+            continue
+        parsed = dendropy.Tree.get(data=tree.newick(), schema="newick")
+        paths = parsed.phylogenetic_distance_matrix()
+        leaves = {int(taxon.label): taxon for taxon in parsed.taxon_namespace}
+        largest = max(abs(noisy[i - 1, j - 1] - paths(leaves[i], leaves[j]))
+                      for i in leaves for j in leaves if i < j)
+        assert tree.misfit.absolute == pytest.approx(largest, rel=1e-9, abs=1e-11)
+        assert tree.misfit.relative == pytest.approx(largest / noisy.max(), rel=1e-9, abs=1e-11)
+
+
+@pytest.mark.parametrize("k", range(-8, 9))
+def test_a_relative_tolerance_makes_the_unit_irrelevant(k, rng):
+    trees = [random_tree(12, rng, star_nodes=True) for _ in range(4)]
+    matrices = np.stack([t.path_lengths() for t in trees])
+    scaled = matrices * 10.0 ** k
+    assert (rf_compare.pairs(scaled, tolerance="relative") == rf_compare.pairs(matrices)).all()
+    for metric in ("wrf", "kf"):
+        expected = rf_compare.pairs(matrices, metric=metric) * 10.0 ** k
+        assert rf_compare.pairs(scaled, metric=metric, tolerance="relative") == pytest.approx(expected, rel=1e-9)
+
+
+@pytest.mark.filterwarnings("ignore::rf_compare.NotTreeMetricWarning")  # the rounded matrices
 def test_any_iterable_and_any_memory_layout_give_the_same_table(rng):
     stack = np.stack([random_tree(9, rng).path_lengths() for _ in range(7)])
     expected = rf_compare.pairs(stack, metric="wrf")

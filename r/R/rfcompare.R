@@ -19,52 +19,84 @@ read_matrices <- function(path, m = NULL, format = c("auto", "rf", "phylip", "cs
   read$matrices
 }
 
-rebuild <- function(d) {
+rebuild <- function(d, tolerance = "absolute", strict = FALSE) {
   d <- checked_matrix(d, "d")
   labels <- leaf_names(d, "d")
-  parts <- library_result(rfc_rebuild(d), list(d), "d")
+  parts <- library_result(rfc_rebuild(d, checked_tolerance(tolerance), checked_flag(strict, "strict")), list(d), "d")
+  warn_of_misfit(parts$warning, sys.call())
   tree <- list(edge = parts$edge, edge.length = parts$edge.length, Nnode = parts$Nnode,
                tip.label = if (is.null(labels)) as.character(seq_len(nrow(d))) else labels)
-  structure(tree, class = "phylo", order = "cladewise")
+  structure(tree, class = "phylo", order = "cladewise", misfit = parts$misfit)
 }
 
-first_against_others <- function(matrices, not_additive = c("error", "na")) {
+first_against_others <- function(matrices, not_additive = c("error", "na"), tolerance = "absolute",
+                                 strict = FALSE) {
   not_additive <- match.arg(not_additive)
   given <- matrix_list(matrices)
-  distances <- compare_all(given, "rf", FALSE, not_additive, first_row_only = TRUE)
-  result <- distances[-1L]
+  found <- compare_all(given, "rf", FALSE, not_additive, tolerance, strict, first_row_only = TRUE)
+  warn_of_misfit(found$warning, sys.call())
+  result <- found$distances[-1L]
   names(result) <- names(given)[-1L]
   result
 }
 
 rf_pairs <- function(matrices, metric = c("rf", "wrf", "kf"), normalised = FALSE,
-                     not_additive = c("error", "na")) {
+                     not_additive = c("error", "na"), tolerance = "absolute", strict = FALSE) {
   metric <- match.arg(metric)
   not_additive <- match.arg(not_additive)
-  if (!is.logical(normalised) || length(normalised) != 1L || is.na(normalised)) {
-    stop("normalised must be TRUE or FALSE")
-  }
   given <- matrix_list(matrices)
   m <- length(given)
   labels <- if (is.null(names(given))) seq_len(m) else names(given)
-  structure(compare_all(given, metric, normalised, not_additive, first_row_only = FALSE),
-            Size = m, Labels = labels, Diag = FALSE, Upper = FALSE,
-            method = if (normalised) "rf, normalised" else metric, call = match.call(), class = "dist")
+  found <- compare_all(given, metric, checked_flag(normalised, "normalised"), not_additive, tolerance, strict,
+                       first_row_only = FALSE)
+  warn_of_misfit(found$warning, sys.call())
+  structure(found$distances, Size = m, Labels = labels, Diag = FALSE, Upper = FALSE,
+            method = if (normalised) "rf, normalised" else metric, call = match.call(), class = "dist",
+            misfit = found$misfit)
 }
 
-# The distances of the first tree to every tree, or those of a dist; the
-# library matches the leaves by name where the matrices have names.
-compare_all <- function(given, metric, normalised, not_additive, first_row_only) {
+# The distances of the first tree to every tree, or those of a dist, and
+# each tree's misfit (rows named as the matrices are); the library matches
+# the leaves by name where the matrices have names.
+compare_all <- function(given, metric, normalised, not_additive, tolerance, strict, first_row_only) {
   names_of <- lapply(seq_along(given), function(k) leaf_names(given[[k]], sprintf("matrix %d", k)))
-  library_result(rfc_compare(given, names_of, not_additive == "na", metric, normalised, first_row_only),
-                 given)$distances
+  found <- library_result(rfc_compare(given, names_of, not_additive == "na", metric, normalised, first_row_only,
+                                      checked_tolerance(tolerance), checked_flag(strict, "strict")), given)
+  rownames(found$misfit) <- names(given)
+  found
+}
+
+# The library's warning that some matrix is no tree metric, as R's warning
+# of class rfcompare_not_tree_metric.
+warn_of_misfit <- function(text, call) {
+  if (nzchar(text)) {
+    warning(structure(class = c("rfcompare_not_tree_metric", "warning", "condition"),
+                      list(message = text, call = call)))
+  }
+}
+
+checked_flag <- function(value, what) {
+  if (!is.logical(value) || length(value) != 1L || is.na(value)) {
+    stop(what, " must be TRUE or FALSE")
+  }
+  value
+}
+
+# "absolute", "relative" or one number, which the library checks.
+checked_tolerance <- function(tolerance) {
+  if (!(is.character(tolerance) || is.numeric(tolerance)) || length(tolerance) != 1L || is.na(tolerance)) {
+    stop("tolerance must be absolute, relative or a positive number")
+  }
+  tolerance <- if (is.numeric(tolerance)) as.double(tolerance) else tolerance
+  library_result(rfc_check_tolerance(tolerance))
+  tolerance
 }
 
 # The library's answer, or its error as R's condition: the one place where
 # the library's errors become the package's messages. `given` are the
 # matrices the call was given; `subject` names a matrix given alone.
 library_result <- function(result, given = NULL, subject = NULL) {
-  error <- result$error
+  error <- if (is.list(result)) result$error else NULL
   if (is.null(error)) {
     return(result)
   }
@@ -77,8 +109,12 @@ library_result <- function(result, given = NULL, subject = NULL) {
   if (error$kind != "bad_argument" || is.na(k)) {
     stop(error$message, call. = FALSE)
   }
-  if (!is.na(error$row)) {  # an entry that is not finite, named as R names it
+  if (!is.na(error$row)) {  # an entry that is not finite, named as R names it, or one that is no distance
     value <- given[[k]][error$row, error$column]
+    if (is.finite(value)) {
+      stop(sprintf("%s: the entry at row %d, column %d %s", what, as.integer(error$row), as.integer(error$column),
+                   error$detail), call. = FALSE)
+    }
     stop(sprintf("%s has NA, NaN or infinite entries: the first is %s at row %d, column %d",
                  what, format(value), as.integer(error$row), as.integer(error$column)), call. = FALSE)
   }

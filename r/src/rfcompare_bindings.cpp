@@ -6,6 +6,7 @@
 // library calls the supply and the check from the calling thread.
 #include <Rcpp.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,7 +82,42 @@ private:
     R_xlen_t next_ = 0;
 };
 
+// "absolute", "relative" or a number: an absolute tolerance.
+rf_compare::Tolerance tolerance_of(SEXP given) {
+    if (Rf_isString(given)) {
+        return rf_compare::tolerance_of(Rcpp::as<std::string>(given));
+    }
+    return rf_compare::tolerance_of(Rcpp::as<double>(given));
+}
+
+Rcpp::NumericVector misfit_vector(const rf_compare::Misfit& misfit) {
+    return Rcpp::NumericVector::create(Rcpp::Named("absolute") = misfit.absolute,
+                                       Rcpp::Named("relative") = misfit.relative);
+}
+
+// Each tree's misfit, one row per tree, NA for a tree left out.
+Rcpp::NumericMatrix misfit_matrix(const rf_compare::TreeTable& table) {
+    const auto m = static_cast<int>(table.size());
+    Rcpp::NumericMatrix misfits(m, 2);
+    for (int k = 0; k < m; ++k) {
+        const rf_compare::Misfit misfit = table.misfit(static_cast<std::size_t>(k));
+        misfits(k, 0) = table.rebuilt(static_cast<std::size_t>(k)) ? misfit.absolute : NA_REAL;
+        misfits(k, 1) = table.rebuilt(static_cast<std::size_t>(k)) ? misfit.relative : NA_REAL;
+    }
+    Rcpp::colnames(misfits) = Rcpp::CharacterVector::create("absolute", "relative");
+    return misfits;
+}
+
 } // namespace
+
+// Nothing, or the library's error for a tolerance it cannot take.
+// [[Rcpp::export]]
+SEXP rfc_check_tolerance(SEXP tolerance) {
+    return translated([&]() -> SEXP {
+        static_cast<void>(tolerance_of(tolerance));
+        return R_NilValue;
+    });
+}
 
 // The matrices of matrix files and their leaves' names, or the library's
 // error.
@@ -115,9 +151,10 @@ SEXP rfc_read_matrices(std::vector<std::string> paths, Rcpp::Nullable<Rcpp::Nume
 // The rebuilt tree's edges, as ape's phylo holds them, or the library's
 // error.
 // [[Rcpp::export]]
-SEXP rfc_rebuild(Rcpp::NumericMatrix d) {
+SEXP rfc_rebuild(Rcpp::NumericMatrix d, SEXP tolerance, bool strict) {
     return translated([&]() -> SEXP {
-        const rf_compare::Tree tree = rf_compare::rebuild(view_of(d.begin(), d.nrow(), d.ncol()));
+        const rf_compare::Tree tree =
+            rf_compare::rebuild(view_of(d.begin(), d.nrow(), d.ncol()), {}, tolerance_of(tolerance), strict);
         const std::vector<rf_compare::TreeEdge> edges = tree.edges();
         Rcpp::IntegerMatrix edge(static_cast<int>(edges.size()), 2);
         Rcpp::NumericVector length(static_cast<R_xlen_t>(edges.size()));
@@ -128,16 +165,19 @@ SEXP rfc_rebuild(Rcpp::NumericMatrix d) {
         }
         const int inner = static_cast<int>(edges.size()) - tree.leaf_count() + 1;
         return Rcpp::List::create(Rcpp::Named("edge") = edge, Rcpp::Named("edge.length") = length,
-                                  Rcpp::Named("Nnode") = std::max(inner, 1));
+                                  Rcpp::Named("Nnode") = std::max(inner, 1),
+                                  Rcpp::Named("misfit") = misfit_vector(tree.misfit()),
+                                  Rcpp::Named("warning") = tree.misfit_warning());
     });
 }
 
 // The distances of the first tree to all (`first_only`), or of every tree
-// to the trees after it in the order of a dist; or the library's error.
+// to the trees after it in the order of a dist (NA for a tree left out),
+// each tree's misfit and the warning to give; or the library's error.
 // `names`: for each matrix, its leaves' names or NULL.
 // [[Rcpp::export]]
 SEXP rfc_compare(Rcpp::List matrices, Rcpp::List names, bool mark_not_additive, std::string metric,
-                 bool normalised, bool first_only) {
+                 bool normalised, bool first_only, SEXP tolerance, bool strict) {
     return translated([&]() -> SEXP {
         const rf_compare::TableRequest request{*rf_compare::metric_named(metric), normalised,
                                                first_only ? rf_compare::Rows::first : rf_compare::Rows::condensed};
@@ -146,6 +186,8 @@ SEXP rfc_compare(Rcpp::List matrices, Rcpp::List names, bool mark_not_additive, 
         options.when_not_additive =
             mark_not_additive ? rf_compare::WhenNotAdditive::mark : rf_compare::WhenNotAdditive::stop;
         options.keep_lengths = request.metric != rf_compare::Metric::rf;
+        options.tolerance = tolerance_of(tolerance);
+        options.strict = strict;
         options.interrupted = interrupted;
         rf_compare::TreeSet trees(options);
         ListSupply supply(matrices, names);
@@ -153,6 +195,10 @@ SEXP rfc_compare(Rcpp::List matrices, Rcpp::List names, bool mark_not_additive, 
         const rf_compare::TreeTable table = trees.finish();
         Rcpp::NumericVector cells(Rcpp::no_init(static_cast<R_xlen_t>(table.cells(request))));
         table.distances(request, {cells.begin(), cells.end()});
-        return Rcpp::List::create(Rcpp::Named("distances") = cells);
+        for (double& cell : cells) {
+            cell = std::isnan(cell) ? NA_REAL : cell; // R's missing value, not NaN
+        }
+        return Rcpp::List::create(Rcpp::Named("distances") = cells, Rcpp::Named("misfit") = misfit_matrix(table),
+                                  Rcpp::Named("warning") = table.misfit_warning());
     });
 }

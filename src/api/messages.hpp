@@ -8,10 +8,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "matrix_survey.hpp"
 #include "rf_compare/error.hpp"
+#include "rf_compare/misfit.hpp"
+#include "rf_compare/tolerance.hpp"
 
 namespace rf_compare::detail {
+
+struct TreeVerdict;
 
 inline constexpr std::string_view BAD_NUMBER_OF_OBJECTS = "Bad number of objects";
 inline constexpr std::string_view BAD_MATRIX_NUMBER = "Bad matrix number";
@@ -37,6 +43,28 @@ inline constexpr std::string_view INTERRUPTED = "interrupted";
 
 // An Error about a matrix given in memory: its subject, then `detail`.
 [[nodiscard]] Error matrix_error(ErrorKind kind, const ErrorPlace& place, const std::string& detail);
+
+// What is wrong with a matrix's entry, without its place: "is -0.005, a
+// negative distance".
+[[nodiscard]] std::string fault_text(const rf::MatrixFault& fault);
+
+// Why a matrix without a fault was left out: "is not an additive
+// distance", and with strict, how far it is from its tree.
+[[nodiscard]] std::string not_additive_text(const TreeVerdict& verdict);
+
+// "its tree's path lengths differ from it by up to 31 %".
+[[nodiscard]] std::string misfit_text(const Misfit& misfit);
+
+// The relative misfit as people read it: "31 %", "0.00012 %".
+[[nodiscard]] std::string percent_text(double fraction);
+
+// When some of the trees are far from their matrices: "3 of 100 matrices
+// are not tree metrics: their trees' path lengths differ from them by up
+// to 31 % (matrix 17); such trees depend on the order of the leaves" (for
+// one matrix alone: "the matrix is not a tree metric: ..."), and where an
+// absolute tolerance is large against the worst matrix's entries, "; the
+// entries are so small that a relative tolerance may help"; else empty.
+[[nodiscard]] std::string misfit_warning(const std::vector<TreeVerdict>& verdicts, const Tolerance& tolerance);
 
 // "not enough memory for WHAT".
 [[nodiscard]] Error out_of_memory(std::string_view what);

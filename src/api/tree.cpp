@@ -8,18 +8,24 @@
 #include "guarded_call.hpp"
 #include "matrix_checks.hpp"
 #include "newick.hpp"
-#include "tree_reconstruction.hpp"
+#include "judged_tree.hpp"
 
 namespace rf_compare {
 
 struct Tree::State {
     rf::ClusterTree tree;
     std::vector<std::string> names;
+    Misfit misfit;
+    std::string misfit_warning;
 };
 
 std::int32_t Tree::leaf_count() const noexcept { return state_->tree.leaf_count; }
 
 const std::vector<std::string>& Tree::names() const noexcept { return state_->names; }
+
+Misfit Tree::misfit() const noexcept { return state_->misfit; }
+
+const std::string& Tree::misfit_warning() const noexcept { return state_->misfit_warning; }
 
 std::vector<TreeEdge> Tree::edges() const {
     return detail::guarded("a tree's edges", [this] {
@@ -84,19 +90,25 @@ void check_names(const std::vector<std::string>& names, std::int32_t n) {
 
 } // namespace
 
-Tree rebuild(const MatrixView& matrix, std::vector<std::string> names) {
+Tree rebuild(const MatrixView& matrix, std::vector<std::string> names, const Tolerance& tolerance, bool strict) {
     return detail::guarded("rebuilding a tree", [&] {
         const std::int32_t n = detail::leaf_count_of(matrix, std::nullopt);
         check_names(names, n);
         rf::DistanceMatrix d(n);
         detail::copy_matrix(matrix, d, std::nullopt);
-        std::optional<rf::ClusterTree> tree = rf::rebuild_tree(d);
-        if (!tree) {
-            throw Error(ErrorKind::not_additive, "matrix is not an additive distance", {0, std::nullopt, std::nullopt},
-                        "is not an additive distance");
+        detail::JudgedTree judged = detail::judge_matrix(d, tolerance, strict);
+        if (judged.fault) {
+            throw detail::matrix_error(ErrorKind::bad_argument, {std::nullopt, judged.fault->row - 1, judged.fault->column - 1},
+                                       detail::fault_text(*judged.fault));
         }
+        if (!judged.tree) {
+            const std::string detail = detail::not_additive_text(judged.verdict);
+            throw Error(ErrorKind::not_additive, "matrix " + detail, {0, std::nullopt, std::nullopt}, detail);
+        }
+        std::string warning = detail::misfit_warning({judged.verdict}, tolerance);
         Tree rebuilt;
-        rebuilt.state_ = std::make_shared<const Tree::State>(Tree::State{std::move(*tree), std::move(names)});
+        rebuilt.state_ = std::make_shared<const Tree::State>(
+            Tree::State{std::move(*judged.tree), std::move(names), judged.verdict.misfit, std::move(warning)});
         return rebuilt;
     });
 }

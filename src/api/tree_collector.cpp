@@ -1,12 +1,12 @@
 #include "tree_collector.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <string>
 
 #include "matrix_checks.hpp"
 #include "messages.hpp"
-#include "tree_reconstruction.hpp"
 
 namespace rf_compare::detail {
 
@@ -33,7 +33,7 @@ struct TreeCollector::Workspace {
 // the failure to report.
 struct TreeCollector::Outcome {
     std::optional<std::vector<std::int32_t>> order; // the leaves put in the first matrix's order of names
-    std::optional<rf::ClusterTree> tree;
+    Judged judged;
     std::int32_t leaf_count = 0;
     std::exception_ptr failure;
     bool done = false;
@@ -44,23 +44,29 @@ TreeCollector::TreeCollector(CollectorSettings settings, TreeObserver observer)
 
 TreeCollector::~TreeCollector() = default;
 
-void TreeCollector::keep(std::optional<rf::ClusterTree> tree, std::int32_t n) {
+void TreeCollector::keep(Judged judged, std::int32_t n) {
+    const ErrorPlace place{size_, std::nullopt, std::nullopt};
     if (leaf_count_ != 0 && n != leaf_count_) {
-        throw matrix_error(ErrorKind::bad_argument, {size_, std::nullopt, std::nullopt},
+        throw matrix_error(ErrorKind::bad_argument, place,
                            ": shape " + shape_text(n, n) + " differs from the first matrix's " +
                                shape_text(leaf_count_, leaf_count_) + ": all matrices must have the same number of leaves");
     }
-    if (!tree && !settings_.mark_not_additive) {
-        throw matrix_error(ErrorKind::not_additive, {size_, std::nullopt, std::nullopt}, "is not an additive distance");
+    if (judged.fault && !settings_.mark_faulty) {
+        throw matrix_error(ErrorKind::bad_argument, {size_, judged.fault->row - 1, judged.fault->column - 1},
+                           fault_text(*judged.fault));
+    }
+    if (!judged.fault && !judged.tree && !settings_.mark_not_additive) {
+        throw matrix_error(ErrorKind::not_additive, place, not_additive_text(judged.verdict));
     }
     if (!catalog_) {
         catalog_.emplace(n, settings_.keep_lengths, settings_.threads.start);
     }
     if (observer_) {
-        observer_(size_, tree);
+        observer_(size_, judged.tree, judged.verdict);
     }
     leaf_count_ = n;
-    catalog_->add_tree(std::move(tree));
+    verdicts_.push_back(std::move(judged.verdict));
+    catalog_->add_tree(std::move(judged.tree));
     ++size_;
 }
 
@@ -69,7 +75,7 @@ void TreeCollector::add(const rf::DistanceMatrix& matrix, const std::vector<std:
         static_cast<void>(names_.order_of(names)); // the matrices come in their order already
     }
     try {
-        keep(rf::rebuild_tree(matrix, settings_.tolerances), matrix.leaf_count());
+        keep(judge_matrix(matrix, settings_.tolerance, settings_.strict), matrix.leaf_count());
     } catch (...) {
         if (size_ == 0) {
             names_ = LeafNames{}; // nothing kept, nothing fixed
@@ -139,7 +145,7 @@ void TreeCollector::rebuild_view(const MatrixView& view, std::size_t index, Work
             workspace.matrix.emplace(n);
         }
         copy_matrix(view, *workspace.matrix, index, outcome.order ? &*outcome.order : nullptr);
-        outcome.tree = rf::rebuild_tree(*workspace.matrix, settings_.tolerances);
+        outcome.judged = judge_matrix(*workspace.matrix, settings_.tolerance, settings_.strict);
         outcome.leaf_count = n;
     } catch (...) {
         outcome.failure = std::current_exception();
@@ -210,7 +216,7 @@ void TreeCollector::rebuild_named_batch(std::span<const MatrixView> views,
         if (outcome.failure) {
             std::rethrow_exception(outcome.failure);
         }
-        keep(std::move(outcome.tree), outcome.leaf_count);
+        keep(std::move(outcome.judged), outcome.leaf_count);
     }
 }
 

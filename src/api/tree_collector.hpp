@@ -27,7 +27,9 @@
 #include "rf_compare/tree_set.hpp"
 #include "thread_starter.hpp"
 #include "thread_team.hpp"
-#include "tolerances.hpp"
+#include "judged_tree.hpp"
+#include "rf_compare/misfit.hpp"
+#include "rf_compare/tolerance.hpp"
 #include "tree_edges.hpp"
 
 namespace rf_compare::detail {
@@ -36,12 +38,19 @@ struct CollectorSettings {
     bool mark_not_additive = false;
     bool keep_lengths = true;
     rf::ThreadUse threads;
-    rf::Tolerances tolerances;
+    Tolerance tolerance;
+    // A matrix whose tree's relative misfit is beyond TREE_METRIC_MISFIT is
+    // taken as not additive.
+    bool strict = false;
+    // A matrix that is no distance matrix (not symmetric, negative, too
+    // large) is left out like one that is not additive, not an error.
+    bool mark_faulty = false;
 };
 
-// Told of every matrix in order, before its tree is kept: its index and its
-// tree, or nothing when the matrix was not additive and is kept as such.
-using TreeObserver = std::function<void(std::size_t index, const std::optional<rf::ClusterTree>& tree)>;
+// Told of every matrix in order, before its tree is kept: its index, its
+// tree (nothing when it is left out) and what became of it.
+using TreeObserver =
+    std::function<void(std::size_t index, const std::optional<rf::ClusterTree>& tree, const TreeVerdict& verdict)>;
 
 class TreeCollector {
 public:
@@ -64,6 +73,8 @@ public:
     [[nodiscard]] std::int32_t leaf_count() const noexcept { return leaf_count_; }
     // The leaves' names of every tree; empty when the matrices had none.
     [[nodiscard]] const std::vector<std::string>& names() const noexcept { return names_.names(); }
+    // What became of every matrix kept, in order.
+    [[nodiscard]] const std::vector<TreeVerdict>& verdicts() const noexcept { return verdicts_; }
 
     // Every tree kept, numbered; nothing can be added afterwards.
     [[nodiscard]] rf::NumberedTrees finish();
@@ -71,19 +82,20 @@ public:
 private:
     struct Outcome;
     struct Workspace;
-
+    using Judged = JudgedTree;
     void rebuild_batch(std::span<const MatrixView> views, std::span<const std::vector<std::string>> names,
                        rf::Cancellation& cancellation);
     void rebuild_named_batch(std::span<const MatrixView> views, std::span<const std::vector<std::string>> names,
                              rf::Cancellation& cancellation);
     void rebuild_view(const MatrixView& view, std::size_t index, Workspace& workspace, Outcome& outcome) const;
-    void keep(std::optional<rf::ClusterTree> tree, std::int32_t n);
+    void keep(Judged judged, std::int32_t n);
     [[nodiscard]] std::size_t batch_size() const noexcept;
 
     CollectorSettings settings_;
     TreeObserver observer_;
     std::int32_t leaf_count_ = 0; // fixed by the first matrix kept
     LeafNames names_;             // fixed by the first matrix kept
+    std::vector<TreeVerdict> verdicts_;
     std::size_t size_ = 0;
     std::optional<rf::CatalogThread> catalog_;
     std::vector<Workspace> workspaces_; // each member's own

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <exception>
 #include <vector>
 
@@ -44,6 +45,17 @@ std::size_t TreeTable::size() const noexcept { return state_->numbered.trees.siz
 std::int32_t TreeTable::leaf_count() const noexcept { return state_->leaf_count; }
 
 const std::vector<std::string>& TreeTable::names() const noexcept { return state_->names; }
+
+Misfit TreeTable::misfit(std::size_t tree) const noexcept {
+    if (tree >= state_->verdicts.size() || !state_->verdicts[tree].rebuilt) {
+        return {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
+    }
+    return state_->verdicts[tree].misfit;
+}
+
+std::string TreeTable::misfit_warning() const {
+    return detail::guarded("a warning", [this] { return detail::misfit_warning(state_->verdicts, state_->tolerance); });
+}
 
 bool TreeTable::rebuilt(std::size_t tree) const noexcept {
     return tree < size() && state_->numbered.trees[tree].rebuilt;
@@ -93,6 +105,7 @@ void TreeTable::fill_rows(const TableRequest& request, std::size_t out_size, con
                         return;
                     }
                     table.row(t, scratch, row);
+                    row[t] = 0.0; // a tree left out is 0 from itself too: the table stays a distance table
                     if (condensed) { // the cells after the diagonal; rows before t hold m-1, m-2, ... of them
                         store(t * (m - 1) - t * (t - 1) / 2, std::span<const double>(row).subspan(t + 1));
                     } else {

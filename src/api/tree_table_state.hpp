@@ -8,6 +8,7 @@
 
 #include "rf_compare/tree_table.hpp"
 #include "thread_starter.hpp"
+#include "tree_collector.hpp"
 #include "tree_edges.hpp"
 
 namespace rf_compare {
@@ -16,6 +17,8 @@ struct TreeTable::State {
     rf::NumberedTrees numbered;
     std::int32_t leaf_count = 0;
     std::vector<std::string> names;
+    std::vector<detail::TreeVerdict> verdicts;
+    Tolerance tolerance;
     bool keep_lengths = true;
     rf::ThreadUse threads;
     std::function<bool()> interrupted;

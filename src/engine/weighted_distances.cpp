@@ -63,10 +63,28 @@ bool has_wide_vectors() noexcept {
 #define RF_WIDE_DENSE_ROWS 0
 #endif
 
+// The power of two at or above every length: lengths are summed and squared
+// in that unit, which cannot overflow, and dividing by a power of two is
+// exact, so that the sums are those of the lengths themselves.
+double unit_of(const std::vector<TreeEdges>& trees) noexcept {
+    double longest = 0.0;
+    for (const TreeEdges& tree : trees) {
+        for (const double length : tree.leaf_lengths) {
+            longest = std::max(longest, length);
+        }
+        for (const double length : tree.inner_lengths) {
+            longest = std::max(longest, length);
+        }
+    }
+    int exponent = 0;
+    static_cast<void>(std::frexp(longest, &exponent));
+    return longest > 0.0 ? std::ldexp(1.0, exponent) : 1.0;
+}
+
 } // namespace
 
 WeightedDistances::WeightedDistances(const NumberedTrees& numbered, Metric metric)
-    : trees_(numbered.trees), squared_(metric == Metric::kf),
+    : trees_(numbered.trees), squared_(metric == Metric::kf), unit_(unit_of(numbered.trees)),
       dense_column_(static_cast<std::size_t>(numbered.cluster_numbers), RARE), rare_total_(trees_.size(), 0.0) {
     std::vector<std::size_t> holders(dense_column_.size(), 0);
     for (const TreeEdges& tree : trees_) {
@@ -97,11 +115,12 @@ void WeightedDistances::lay_out_dense_columns(const NumberedTrees& numbered, con
     for (std::size_t t = 0; t < trees_.size(); ++t) {
         const TreeEdges& tree = trees_[t];
         double* row = dense_.data() + t * columns_;
-        std::copy(tree.leaf_lengths.begin(), tree.leaf_lengths.end(), row); // column 0, leaf 0, stays 0
+        std::transform(tree.leaf_lengths.begin(), tree.leaf_lengths.end(), row, // column 0, leaf 0, stays 0
+                       [this](double length) { return length / unit_; });
         for (std::size_t i = 0; i < tree.inner_clusters.size(); ++i) {
             const std::int32_t column = dense_column_[static_cast<std::size_t>(tree.inner_clusters[i])];
             if (column != RARE) {
-                row[column] = tree.inner_lengths[i];
+                row[column] = tree.inner_lengths[i] / unit_;
             }
         }
     }
@@ -125,8 +144,9 @@ void WeightedDistances::list_rare_holders(const NumberedTrees& numbered, const s
                 continue;
             }
             holder_tree_[next[k]] = static_cast<std::int32_t>(t);
-            holder_length_[next[k]++] = tree.inner_lengths[i];
-            rare_total_[t] += squared_ ? term<true>(tree.inner_lengths[i]) : term<false>(tree.inner_lengths[i]);
+            const double length = tree.inner_lengths[i] / unit_;
+            holder_length_[next[k]++] = length;
+            rare_total_[t] += squared_ ? term<true>(length) : term<false>(length);
         }
     }
 }
@@ -176,7 +196,7 @@ void WeightedDistances::row_for(std::size_t t, Scratch& scratch, std::span<doubl
         if (dense_column_[k] != RARE) {
             continue;
         }
-        const double a = tree.inner_lengths[i];
+        const double a = tree.inner_lengths[i] / unit_;
         for (std::size_t h = first_holder_[k]; h != first_holder_[k + 1]; ++h) {
             const auto j = static_cast<std::size_t>(holder_tree_[h]);
             const double b = holder_length_[h];
@@ -193,7 +213,7 @@ void WeightedDistances::row_for(std::size_t t, Scratch& scratch, std::span<doubl
         const double only_theirs = rare_total_[j] - scratch.theirs[j];
         const double rare = scratch.shared[j] + (t <= j ? only_mine + only_theirs : only_theirs + only_mine);
         const double total = distances[j] + rare;
-        distances[j] = SQUARED ? std::sqrt(total) : total;
+        distances[j] = (SQUARED ? std::sqrt(total) : total) * unit_;
     }
 }
 

@@ -11,7 +11,8 @@
 // shared clusters from each tree's total over its rare clusters. Every sum
 // runs in an order that depends on the pair alone, so the distance of t to
 // j is bit for bit that of j to t, and trees with the same splits and
-// lengths are exactly 0 apart.
+// lengths are exactly 0 apart. Lengths are summed and squared in a unit of
+// a power of two at or above the longest, so that no sum overflows.
 #pragma once
 
 #include <cstddef>
@@ -56,6 +57,7 @@ private:
 
     const std::vector<TreeEdges>& trees_;
     bool squared_;
+    double unit_; // a power of two at or above every length, in which lengths are summed
     static constexpr std::int32_t RARE = -1;
     std::vector<std::int32_t> dense_column_; // per cluster number: its column, or RARE
     std::size_t columns_ = 0;                // per dense row, a multiple of 8

@@ -1,6 +1,7 @@
 #include "pairs_options.hpp"
 
 #include <string_view>
+#include <system_error>
 
 #include "number_parsing.hpp"
 
@@ -56,6 +57,19 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
                 return UsageError{"--format needs auto, rf, phylip, csv or tsv"};
             }
             options.format = *format;
+        } else if (arg == "--misfit") {
+            if (!has_value) {
+                return UsageError{"--misfit needs a file name"};
+            }
+            options.misfit_file = argv[++a];
+        } else if (arg == "--strict") {
+            options.strict = true;
+        } else if (arg == "--tolerance") {
+            const std::optional<rf_compare::Tolerance> tolerance = has_value ? rf_compare::tolerance_named(argv[++a]) : std::nullopt;
+            if (!tolerance) {
+                return UsageError{"--tolerance needs absolute, relative or a positive number"};
+            }
+            options.tolerance = *tolerance;
         } else if (arg == "--leaf-names") {
             if (!has_value) {
                 return UsageError{"--leaf-names needs a file name"};
@@ -112,11 +126,29 @@ const char* usage_text() {
            "  --first        write row 1 only: the first tree against the others\n"
            "  --newick FILE  write every rebuilt tree to FILE, one Newick line per matrix,\n"
            "                 its leaves by name where the files name them\n"
+           "  --misfit FILE  write to FILE how far each tree's path lengths are from its\n"
+           "                 matrix: the largest |D[i][j] - path(i, j)|, and that over the\n"
+           "                 matrix's largest entry (a tab-separated table)\n"
+           "  --tolerance absolute|relative|T\n"
+           "                 how lengths near zero are judged: absolute (the default, as\n"
+           "                 rf_compare) takes branch points within 1e-5 of a node as the\n"
+           "                 node and rejects offsets at or below -0.01; relative takes\n"
+           "                 1e-5 and -0.01 of each matrix's largest entry, so that the\n"
+           "                 unit makes no difference; a number T takes T and -1000 T\n"
+           "  --strict       a matrix whose tree's path lengths differ from it by more\n"
+           "                 than 1e-4 of its largest entry (no tree metric) is taken as\n"
+           "                 not additive\n"
            "  --help         show this text\n"
            "  --version      show the version\n"
            "\n"
+           "A matrix that is no distance matrix (not symmetric beyond 1e-9 of its largest\n"
+           "entry, a negative entry, entries whose sums overflow) is left out like one\n"
+           "that is not additive. When some matrix is no tree metric, one line on standard\n"
+           "error says how many and by how much: such a tree depends on the order of the\n"
+           "leaves.\n"
+           "\n"
            "Exit status: 0 done, 1 bad input, 2 bad command line, 3 done but some matrix\n"
-           "was not additive.\n";
+           "was left out.\n";
 }
 
 } // namespace rf

@@ -1,7 +1,8 @@
 // What rf_pairs is asked to do, read from its command line:
 //   rf_pairs MATRIX_FILE... [-m M] [--format auto|rf|phylip|csv|tsv]
 //            [--leaf-names FILE] [--metric rf|wrf|kf] [--normalised]
-//            [--first] [--newick FILE]
+//            [--first] [--newick FILE] [--misfit FILE]
+//            [--tolerance absolute|relative|NUMBER] [--strict]
 //   rf_pairs --help | --version
 #pragma once
 
@@ -13,6 +14,7 @@
 
 #include "metric.hpp"
 #include "rf_compare/file_format.hpp"
+#include "rf_compare/tolerance.hpp"
 
 namespace rf {
 
@@ -27,6 +29,9 @@ struct PairsOptions {
     bool normalised = false;                  // each distance divided by its largest possible value
     bool first_only = false;                  // row 1 only: the first tree against the others
     std::optional<std::string> newick_file;   // where the rebuilt trees go, one Newick line each
+    std::optional<std::string> misfit_file;   // where each tree's misfit goes, one line each
+    rf_compare::Tolerance tolerance;
+    bool strict = false;                      // a matrix that is no tree metric is not additive
 };
 
 enum class InfoRequest { help, version };

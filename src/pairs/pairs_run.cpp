@@ -11,6 +11,7 @@
 #include "matrix_source.hpp"
 #include "messages.hpp"
 #include "newick.hpp"
+#include "short_decimal.hpp"
 #include "tree_collector.hpp"
 
 namespace rf {
@@ -55,6 +56,30 @@ std::vector<std::string> leaf_names(const std::optional<std::string>& file) {
         }
     }
     return names;
+}
+
+// Each tree's misfit, as a table: "matrix", "misfit", "relative", then one
+// line per matrix, NA for one left out. False when it could not be written.
+bool write_misfits(const std::string& name, const std::vector<api::TreeVerdict>& verdicts, const WriteCall& write) {
+    std::optional<LineFile> file = LineFile::create(name, write);
+    if (!file) {
+        return false;
+    }
+    file->gather_up_to(GATHERED_BYTES);
+    bool written = file->write("matrix\tmisfit\trelative\n");
+    char number[SHORT_DECIMAL_MAX_CHARS];
+    std::string line;
+    for (std::size_t k = 0; k < verdicts.size() && written; ++k) {
+        line = std::to_string(k + 1);
+        if (!verdicts[k].rebuilt) {
+            line += "\tNA\tNA\n";
+        } else {
+            line.append("\t").append(number, write_short_decimal(number, verdicts[k].misfit.absolute));
+            line.append("\t").append(number, write_short_decimal(number, verdicts[k].misfit.relative)).append("\n");
+        }
+        written = file->write(line);
+    }
+    return file->close() && written;
 }
 
 // Thrown out of the collector when the Newick file cannot take a line.
@@ -129,6 +154,7 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
     }
     bool skipped_any = false;
     NumberedTrees trees;
+    std::vector<api::TreeVerdict> verdicts;
     try {
         api::MatrixSource input = api::guarded("reading the matrix files", [&] {
             return api::MatrixSource(options.matrix_files,
@@ -145,21 +171,26 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
         }
         NewickLines newick(std::move(newick_file));
         trees = api::guarded("rebuilding the trees", [&] {
-            api::TreeCollector collector({true, options.metric != Metric::rf, reading.threads, {}},
-                                         [&](std::size_t index, const std::optional<ClusterTree>& tree) {
-                                             if (!tree) {
-                                                 report(err, "matrix ", std::to_string(index + 1), ": ",
-                                                        api::NOT_ADDITIVE);
-                                                 skipped_any = true;
-                                             }
-                                             newick.write(tree, input.names());
-                                         });
+            api::TreeCollector collector(
+                {true, options.metric != Metric::rf, reading.threads, options.tolerance, options.strict, true},
+                [&](std::size_t index, const std::optional<ClusterTree>& tree, const api::TreeVerdict& verdict) {
+                    if (!tree) {
+                        report(err, "matrix ", std::to_string(index + 1), ": ", verdict.left_out);
+                        skipped_any = true;
+                    }
+                    newick.write(tree, input.names());
+                });
             while (const DistanceMatrix* matrix = input.next()) {
                 collector.add(*matrix, input.names());
             }
+            verdicts = collector.verdicts();
             return collector.finish();
         });
         newick.close();
+        if (options.misfit_file && !write_misfits(*options.misfit_file, verdicts, output.write)) {
+            report(err, "File ", *options.misfit_file, " could not be written");
+            return EXIT_BAD_INPUT;
+        }
     } catch (const rf_compare::Error& e) {
         report(err, std::string_view(e.what()));
         return EXIT_BAD_INPUT;
@@ -177,6 +208,11 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
         if (!written) {
             report(err, "standard output could not be written");
             return EXIT_BAD_INPUT;
+        }
+        const std::string warning = api::guarded("a warning", [&] { return api::misfit_warning(verdicts, options.tolerance); });
+        if (!warning.empty()) {
+            report(err, warning, warning.ends_with("may help") ? " (--tolerance relative)" : "",
+                   "; see --misfit and --strict");
         }
     } catch (const rf_compare::Error& e) {
         report(err, std::string_view(e.what()));

@@ -63,7 +63,7 @@ test_that("rebuilt trees are the generating trees: splits, lengths, tip labels",
 
 test_that("files read as the programs read them; the arrays and lists give the same tables", {
   path <- tempfile(fileext = ".txt")
-  writeLines(c("4", "0 2 3 3", "2 0 3 3", "3 3 0 2.5e-1", "3 3 2 9",
+  writeLines(c("4", "0 2 3 3", "2 0 3 3", "3 3 0 2.5e-1", "3 3 0.25 9",
                "0 3 2 3", "3 0 3 2", "2 3 0 3", "3 2 3 0", "garbage"), path)
   matrices <- read_matrices(path, m = 2)
   expect_length(matrices, 2)
@@ -87,5 +87,18 @@ test_that("the program rf_pairs writes the same table", {
     written <- utils::read.delim(text = system2(program, c(path, "--metric", metric), stdout = TRUE), row.names = 1)
     expect_equal(unname(as.matrix(written)), unname(as.matrix(rf_pairs(read_matrices(path), metric = metric))),
                  tolerance = 1e-11)
+  }
+})
+
+test_that("with a relative tolerance the unit makes no difference", {
+  trees <- random_trees(4, 10, 6)
+  matrices <- lapply(trees, ape::cophenetic.phylo)
+  rf <- as.matrix(rf_pairs(matrices))
+  kf <- as.matrix(rf_pairs(matrices, metric = "kf"))
+  for (k in c(-8, -6, -3, 3, 6, 8)) {
+    scaled <- lapply(matrices, function(d) d * 10^k)
+    expect_equal(as.matrix(rf_pairs(scaled, tolerance = "relative")), rf, ignore_attr = TRUE, info = k)
+    expect_equal(as.matrix(rf_pairs(scaled, metric = "kf", tolerance = "relative")), kf * 10^k,
+                 ignore_attr = TRUE, tolerance = 1e-9, info = k)
   }
 })

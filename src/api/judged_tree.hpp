@@ -1,0 +1,40 @@
+// One matrix made a tree the library trusts as far as it should: the
+// matrix surveyed (symmetric, no negative entry, no entry so large that
+// sums overflow), its tree rebuilt with the tolerance its scale asks for,
+// edges that rounding left a hair below zero made zero, and the tree
+// measured against the matrix. The one way every caller of the library
+// rebuilds a tree.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cluster_tree.hpp"
+#include "distance_matrix.hpp"
+#include "matrix_survey.hpp"
+#include "rf_compare/misfit.hpp"
+#include "rf_compare/tolerance.hpp"
+
+namespace rf_compare::detail {
+
+// What became of one matrix: how far its tree is from it, or why it was
+// left out ("This is not an additive distance", or what is wrong with its
+// entries, its rows and columns counted from 1).
+struct TreeVerdict {
+    bool rebuilt = false;
+    Misfit misfit;        // of a rebuilt tree
+    double largest = 0.0; // the matrix's largest entry
+    std::string left_out;
+};
+
+struct JudgedTree {
+    std::optional<rf::ClusterTree> tree; // nothing: left out
+    TreeVerdict verdict;
+    std::optional<rf::MatrixFault> fault; // no distance matrix
+};
+
+// `strict`: a relative misfit beyond TREE_METRIC_MISFIT leaves the tree out
+// as not additive. Throws std::bad_alloc.
+[[nodiscard]] JudgedTree judge_matrix(const rf::DistanceMatrix& matrix, const Tolerance& tolerance, bool strict);
+
+} // namespace rf_compare::detail
