@@ -12,7 +12,7 @@ cmake --build build-fuzz -j2
 
 export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-for target in engine_fuzzer run_loop_fuzzer matrix_formats_fuzzer; do
+for target in engine_fuzzer run_loop_fuzzer matrix_formats_fuzzer tree_files_fuzzer; do
   mkdir -p "$work/$target"
   echo "== $target for ${seconds}s"
   # Matrix files may ask for any n: allocations are refused by the system,

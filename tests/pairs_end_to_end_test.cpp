@@ -96,6 +96,20 @@ std::vector<PairsCase> cases() {
          "matrix\t1\n1\t0\n", "", 0, "(1:1.25e+11,2:1.25e+11,3:1.25e+11,4:1.25e+11);\n"},
         {"an absolute tolerance of its own", "4\n" + scaled(EDGE_34, "e-6"), {"in.txt", "--tolerance", "1e-9", "--newick", "out.nwk"},
          "matrix\t1\n1\t0\n", "", 0, "(1:1e-06,2:1e-06,(3:1e-06,4:1e-06):1e-06);\n"},
+        // Tree files: read, not rebuilt; rooted or not, the same splits.
+        {"Newick trees", "[&R] ((a:1,b:1):0.5,(c:1,d:1):0.5);\n((a:1,c:1):1,b:1,\nd:1);\n(a:1,b:1,(c:1,d:1):1);\n",
+         {"in.txt", "--newick", "out.nwk", "--metric", "kf"},
+         "matrix\t1\t2\t3\n1\t0\t1.41421356237\t0\n2\t1.41421356237\t0\t1.41421356237\n3\t0\t1.41421356237\t0\n", "", 0,
+         "(a:1,(c:1,d:1):1,b:1);\n(a:1,(b:1,d:1):1,c:1);\n(a:1,b:1,(c:1,d:1):1);\n"},
+        {"NEXUS trees with a translate table", "#NEXUS\nbegin trees;\n translate 1 a, 2 b, 3 'c d', 4 d;\n"
+         " tree one = [&U] ((1,2),3,4);\n tree two = ((1,3),2,4);\nend;\n", {"in.txt", "-m", "2"},
+         "matrix\t1\t2\n1\t0\t2\n2\t2\t0\n", "", 0},
+        {"trees without lengths, kf", "((a,b),c,d);\n", {"in.txt", "--metric", "kf"}, "",
+         "rf_pairs: tree 1 has an edge without a length: wrf and kf need every edge's length\n", 1},
+        {"trees with an option for matrices", "((a,b),c,d);\n", {"in.txt", "--tolerance", "relative"}, "",
+         "rf_pairs: --tolerance applies to matrices, and in.txt holds trees" + SEE_HELP, 2},
+        {"a bad tree file", "((a,b),c,d);\n((a,b),c d);\n", {"in.txt"}, "",
+         "rf_pairs: in.txt, line 2, column 10: found \"d\", expected \",\" or \")\", or \";\" at the end of the tree\n", 1},
         // Distances that weigh the splits by their lengths, checked by hand.
         {"edge lengths alone differ: rf 0", LENGTHS, {"in.txt"},
          "matrix\t1\t2\t3\t4\t5\n1\t0\t2\t1\t0\t0\n2\t2\t0\t1\t2\t2\n3\t1\t1\t0\t1\t1\n4\t0\t2\t1\t0\t0\n"
@@ -177,7 +191,7 @@ std::vector<PairsCase> cases() {
         {"no file", FOUR, {}, "", "rf_pairs: no matrix file given" + SEE_HELP, 2},
         {"two files, their matrices in turn", "4\n" + EDGE_34 + EDGE_24, {"in.txt", "-m", "3", "in.txt"},
          "matrix\t1\t2\t3\n1\t0\t2\t0\n2\t2\t0\t2\n3\t0\t2\t0\n", "", 0},
-        {"unknown format", FOUR, {"in.txt", "--format", "nexus"}, "", "rf_pairs: --format needs auto, rf, phylip, csv or tsv" + SEE_HELP, 2},
+        {"unknown format", FOUR, {"in.txt", "--format", "nexml"}, "", "rf_pairs: --format needs auto, rf, phylip, csv, tsv, newick or nexus" + SEE_HELP, 2},
         {"unknown option", FOUR, {"in.txt", "--normalized-ish"}, "", "rf_pairs: unknown option --normalized-ish" + SEE_HELP, 2},
         {"-m 0", FOUR, {"in.txt", "-m", "0"}, "", "rf_pairs: -m needs a whole number of matrices, at least 1" + SEE_HELP, 2},
         {"-m without a number", FOUR, {"in.txt", "-m"}, "", "rf_pairs: -m needs a whole number of matrices, at least 1" + SEE_HELP, 2},

@@ -8,6 +8,9 @@
 //           name, fields separated by commas or semicolons; or rows of
 //           numbers alone; one matrix per file;
 //   tsv     the same with tabs;
+//   newick  trees, not matrices: one or more Newick trees, each ending in ";";
+//   nexus   trees in a NEXUS file's trees block, with or without a
+//           translate table;
 //   automatic  whichever the file's first lines show.
 #pragma once
 
@@ -16,10 +19,15 @@
 
 namespace rf_compare {
 
-enum class FileFormat { automatic, rf, phylip, csv, tsv };
+enum class FileFormat { automatic, rf, phylip, csv, tsv, newick, nexus };
 
-// The format named "auto", "rf", "phylip", "csv" or "tsv"; nothing for any
-// other name.
+// True for the formats of tree files.
+[[nodiscard]] constexpr bool holds_trees(FileFormat format) noexcept {
+    return format == FileFormat::newick || format == FileFormat::nexus;
+}
+
+// The format named "auto", "rf", "phylip", "csv", "tsv", "newick" or
+// "nexus"; nothing for any other name.
 [[nodiscard]] constexpr std::optional<FileFormat> file_format_named(std::string_view name) noexcept {
     if (name == "auto") {
         return FileFormat::automatic;
@@ -35,6 +43,12 @@ enum class FileFormat { automatic, rf, phylip, csv, tsv };
     }
     if (name == "tsv") {
         return FileFormat::tsv;
+    }
+    if (name == "newick") {
+        return FileFormat::newick;
+    }
+    if (name == "nexus") {
+        return FileFormat::nexus;
     }
     return std::nullopt;
 }

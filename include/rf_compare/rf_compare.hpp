@@ -22,6 +22,7 @@
 #include "rf_compare/misfit.hpp"
 #include "rf_compare/tolerance.hpp"
 #include "rf_compare/tree.hpp"
+#include "rf_compare/tree_reader.hpp"
 #include "rf_compare/tree_set.hpp"
 #include "rf_compare/tree_table.hpp"
 #include "rf_compare/version.hpp"

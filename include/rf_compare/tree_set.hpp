@@ -1,7 +1,7 @@
-// Trees rebuilt from matrices as they come, to be compared with each
-// other once they are all there: a TreeSet collects them and finish()
-// turns it into an immutable TreeTable. O(n) numbers are kept per tree,
-// never the matrices.
+// Trees rebuilt from matrices as they come, and trees given as trees, to
+// be compared with each other once they are all there: a TreeSet collects
+// them and finish() turns it into an immutable TreeTable. O(n) numbers
+// are kept per tree, never the matrices.
 //
 // Thread-safety: one thread at a time; the interruption check is called
 // from that thread only. Errors: rf_compare::Error only. A call that
@@ -20,6 +20,7 @@
 #include "rf_compare/matrix_reader.hpp"
 #include "rf_compare/matrix_view.hpp"
 #include "rf_compare/tolerance.hpp"
+#include "rf_compare/tree.hpp"
 #include "rf_compare/tree_table.hpp"
 
 namespace rf_compare {
@@ -50,17 +51,19 @@ struct SetOptions {
     std::function<bool()> interrupted;
 };
 
-// Matrices handed over one at a time, such as a binding's list or
-// generator: the set asks for them as it rebuilds, a batch at a time.
+// Matrices (or trees) handed over one at a time, such as a binding's list
+// or generator: the set asks for them as it rebuilds, a batch at a time.
 class MatrixSupply {
 public:
     struct Matrix {
-        MatrixView view;
+        MatrixView view; // unused when `tree` is given
         // Keeps the view's cells alive; dropped by the set, on the calling
         // thread, once the matrix's tree is rebuilt.
         std::shared_ptr<const void> owner;
         // The leaves' names, in the order of the rows; empty: none.
         std::vector<std::string> names = {};
+        // A tree given as a tree instead of a matrix: its names are its own.
+        std::optional<Tree> tree = std::nullopt;
     };
     virtual ~MatrixSupply() = default;
     // The next matrix, or nothing when there are no more. Called from the
@@ -86,6 +89,12 @@ public:
     // entry, entries so large that sums of them overflow), not_additive,
     // too_large or cancelled.
     void add(const MatrixView& matrix, std::vector<std::string> names = {});
+
+    // Adds a tree as it is (rebuilt, or given as a tree), its leaves matched
+    // by name: trees given as trees always have names, so every matrix of
+    // the set must have them too. Throws bad_argument for n or names that
+    // differ from the first's, too_large.
+    void add(const Tree& tree);
 
     // Rebuilds the trees of these matrices, in order, on every thread
     // allowed: as many add() calls, but the first failure in matrix order

@@ -18,10 +18,11 @@
 namespace rf_compare {
 
 // Which cells of the table: every tree against every tree, row by row; the
-// first tree against every tree (what rf_compare writes, after its 0); or
+// first tree against every tree (what rf_compare writes, after its 0);
 // each tree against the trees after it, row by row: the m(m-1)/2 cells
-// above the diagonal, SciPy's condensed form and the order of R's dist.
-enum class Rows { all, first, condensed };
+// above the diagonal, SciPy's condensed form and the order of R's dist; or
+// two sets, the first `first_set` trees against the others, row by row.
+enum class Rows { all, first, condensed, across };
 
 struct TableRequest {
     Metric metric = Metric::rf;
@@ -29,6 +30,8 @@ struct TableRequest {
     // of both trees together (0 for two stars); Metric::rf only.
     bool normalised = false;
     Rows rows = Rows::all;
+    // Rows::across: how many trees, the first of the set, are the first set.
+    std::size_t first_set = 0;
 };
 
 // Throws bad_argument for a request that no table answers: normalised

@@ -74,6 +74,8 @@ void translate_errors(std::exception_ptr failure) {
             break;
         }
         PyErr_SetString(PyExc_ValueError, e.what());
+    } catch (const std::bad_alloc&) { // the binding's own allocations
+        PyErr_SetString(PyExc_MemoryError, "not enough memory");
     }
 }
 
@@ -121,6 +123,10 @@ public:
         }
         const auto item = py::reinterpret_borrow<py::object>(*iterator_);
         const auto converted = py::cast<py::tuple>(convert_(item, index_++));
+        if (py::isinstance<rf_compare::Tree>(converted[0])) { // a tree given as a tree
+            ++iterator_;
+            return Matrix{{}, nullptr, {}, converted[0].cast<rf_compare::Tree>()};
+        }
         auto array = py::cast<DoubleArray>(converted[0]);
         std::vector<std::string> names;
         if (!converted[1].is_none()) {
@@ -173,12 +179,14 @@ py::array_t<double> misfits_of(const rf_compare::TreeTable& table) {
 // trees that were all rebuilt; each tree's misfit; the warning to give,
 // or "".
 py::tuple compare(const py::object& matrices, const py::function& convert, const std::string& metric_name,
-                  bool normalised, bool mark_not_additive, const std::string& rows, std::size_t threads,
-                  const py::object& tolerance, bool strict) {
+                  bool normalised, bool mark_not_additive, const std::string& rows, std::size_t first_set,
+                  const py::object& tolerance, bool strict, std::size_t threads) {
     const rf_compare::TableRequest request{metric_of(metric_name), normalised,
                                            rows == "first"       ? rf_compare::Rows::first
                                            : rows == "condensed" ? rf_compare::Rows::condensed
-                                                                 : rf_compare::Rows::all};
+                                           : rows == "across"    ? rf_compare::Rows::across
+                                                                 : rf_compare::Rows::all,
+                                           first_set};
     rf_compare::check_request(request);
     rf_compare::SetOptions options;
     options.when_not_additive =
@@ -222,6 +230,62 @@ py::tuple compare(const py::object& matrices, const py::function& convert, const
         table->distances(request, out);
     }
     return py::make_tuple(cells, extra[0], extra[1]);
+}
+
+// The leaves' names, or None.
+py::object names_of(const rf_compare::Tree& tree) {
+    if (tree.names().empty()) {
+        return py::none();
+    }
+    return py::tuple(py::cast(tree.names()));
+}
+
+py::tuple edge_arrays(const rf_compare::Tree& tree) {
+    const std::vector<rf_compare::TreeEdge> edges = tree.edges();
+    const auto count = static_cast<py::ssize_t>(edges.size());
+    py::array_t<std::int32_t> parent(count);
+    py::array_t<std::int32_t> child(count);
+    py::array_t<double> length(count);
+    for (py::ssize_t e = 0; e < count; ++e) {
+        const rf_compare::TreeEdge& edge = edges[static_cast<std::size_t>(e)];
+        parent.mutable_at(e) = edge.parent;
+        child.mutable_at(e) = edge.child;
+        length.mutable_at(e) = edge.length;
+    }
+    return py::make_tuple(parent, child, length);
+}
+
+// "Tree(4 leaves: (a:1,b:1,(c:1,d:1):1);)", the Newick line cut to 60
+// characters.
+std::string repr_of(const rf_compare::Tree& tree) {
+    std::string line = tree.newick();
+    if (line.size() > 60) {
+        line = line.substr(0, 57) + "...";
+    }
+    return "Tree(" + std::to_string(tree.leaf_count()) + " leaves: " + line + ")";
+}
+
+// A pickle's state: every edge and length exactly, the names, the misfit.
+py::tuple state_of(const rf_compare::Tree& tree) {
+    const std::vector<rf_compare::TreeEdge> edges = tree.edges();
+    py::list parts;
+    for (const rf_compare::TreeEdge& edge : edges) {
+        parts.append(py::make_tuple(edge.parent, edge.child, edge.length));
+    }
+    return py::make_tuple(tree.leaf_count(), parts, tree.names(), tree.misfit().absolute, tree.misfit().relative);
+}
+
+rf_compare::Tree tree_of_state(const py::tuple& state) {
+    if (state.size() != 5) {
+        throw rf_compare::Error(rf_compare::ErrorKind::bad_argument, "not the state of a pickled Tree");
+    }
+    std::vector<rf_compare::TreeEdge> edges;
+    for (const py::handle part : state[1].cast<py::list>()) {
+        const auto edge = part.cast<py::tuple>();
+        edges.push_back({edge[0].cast<std::int32_t>(), edge[1].cast<std::int32_t>(), edge[2].cast<double>()});
+    }
+    return rf_compare::restored_tree(edges, state[0].cast<std::int32_t>(), state[2].cast<std::vector<std::string>>(),
+                                     {state[3].cast<double>(), state[4].cast<double>()});
 }
 
 } // namespace
@@ -284,8 +348,47 @@ PYBIND11_MODULE(_core, m) {
                    ", relative=" + py::repr(py::float_(misfit.relative)).cast<std::string>() + ")";
         });
 
-    py::class_<rf_compare::Tree>(m, "Tree", "A tree rebuilt from an additive distance matrix.")
+    py::class_<rf_compare::TreeReader>(m, "TreeReader", "Tree files read one tree at a time.")
+        .def(py::init([](const std::vector<py::bytes>& paths, const std::string& format) {
+                 const std::optional<rf_compare::FileFormat> named = rf_compare::file_format_named(format);
+                 if (!named || !(*named == rf_compare::FileFormat::automatic || rf_compare::holds_trees(*named))) {
+                     throw rf_compare::Error(rf_compare::ErrorKind::bad_argument,
+                                             "format must be 'auto', 'newick' or 'nexus', not '" + format + "'");
+                 }
+                 std::vector<std::string> names(paths.begin(), paths.end());
+                 const py::gil_scoped_release unlocked;
+                 return rf_compare::TreeReader(std::move(names), *named);
+             }),
+             py::arg("paths"), py::arg("format"))
+        .def("__iter__", [](rf_compare::TreeReader& reader) -> rf_compare::TreeReader& { return reader; })
+        .def("__next__", [](rf_compare::TreeReader& reader) {
+            std::optional<rf_compare::Tree> tree;
+            {
+                const py::gil_scoped_release unlocked;
+                tree = reader.next();
+            }
+            if (!tree) {
+                throw py::stop_iteration();
+            }
+            return *tree;
+        });
+
+    py::class_<rf_compare::Tree>(m, "Tree", "A tree rebuilt from an additive distance matrix, or given as a tree.")
+        .def_static("from_newick", &rf_compare::tree_from_newick, py::arg("text"),
+                    "The first tree of Newick text, such as '((a:1,b:1):2,c:3);': its leaves named as the text names "
+                    "them, in that order.")
         .def_property_readonly("leaf_count", &rf_compare::Tree::leaf_count, "The number of leaves, n.")
+        .def_property_readonly("has_lengths", &rf_compare::Tree::has_lengths,
+                               "False for a tree given without the length of some edge: it is compared by 'rf' only.")
+        .def_property_readonly("names", &names_of,
+                               "The leaves' names, leaf 1 first (a tuple); None for a tree rebuilt without names.")
+        .def("edges", &edge_arrays,
+             "Every edge as three arrays: parent and child (int32) and length (float64, NaN where a tree was given "
+             "without one). Nodes are numbered as R's ape numbers them: leaves 1..n (leaf k named names[k - 1]), "
+             "inner nodes from n + 1, n + 1 being the root, the inner node next to leaf 1; the edges come in the "
+             "order of the Newick line, a parent before its children.")
+        .def("__repr__", &repr_of)
+        .def(py::pickle(&state_of, &tree_of_state))
         .def_property_readonly("misfit", &rf_compare::Tree::misfit,
                                "How far its path lengths are from its matrix: a Misfit (absolute, relative); "
                                "relative above 1e-4 means the matrix is no tree metric.")
@@ -307,5 +410,6 @@ PYBIND11_MODULE(_core, m) {
         py::arg("matrix"), py::arg("names"), py::arg("tolerance"), py::arg("strict"));
 
     m.def("compare", &compare, py::arg("matrices"), py::arg("convert"), py::arg("metric"), py::arg("normalised"),
-          py::arg("mark_not_additive"), py::arg("rows"), py::arg("threads"), py::arg("tolerance"), py::arg("strict"));
+          py::arg("mark_not_additive"), py::arg("rows"), py::arg("first_set"), py::arg("tolerance"), py::arg("strict"),
+          py::arg("threads"));
 }

@@ -37,23 +37,31 @@ with a NotTreeMetricWarning::
 
 The tolerance decides which lengths count as zero: "absolute" (the
 programs' own 1e-5, and -0.01 for the test above) suits lengths from
-about 0.01 to 1e10; "relative" takes 1e-7 and -1e-3 of each matrix's
+about 0.01 to 1e10; "relative" takes 1e-5 and -0.01 of each matrix's
 largest entry, so that the unit makes no difference: a matrix of
 per-site substitutions (1e-6) and the same times 1e12 give the same
 tree and the same RF table; a number gives an absolute tolerance of its
-own (and -1000 times it). Many matrices are a 3-D array (m, n, n),
-a list of 2-D arrays or any iterable of them, such as a generator or
-read_matrices(...), used one matrix at a time: only the numbers each tree
-is compared by are kept, never the matrices.
+own (and -1000 times it).
+
+Many matrices are a 3-D array (m, n, n), a list of 2-D arrays or any
+iterable of them, such as a generator or read_matrices(...), used one
+matrix at a time: only the numbers each tree is compared by are kept,
+never the matrices. Trees given as trees may stand among them or instead
+of them: Tree objects (read_trees(...), Tree.from_newick(...)), Newick
+strings, and dendropy Trees. Leaves are matched by name, so the matrices
+among trees need names too::
+
+    table = rf_compare.pairs(rf_compare.read_trees("posterior.nex"), metric="kf")
 """
 
 from __future__ import annotations
 
+import itertools
 import operator
 import os
 import warnings
 from collections.abc import Iterable, Iterator, Sequence
-from typing import Literal, Union
+from typing import Any, Literal, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -69,6 +77,7 @@ __all__ = [
     "first_against_others",
     "pairs",
     "read_matrices",
+    "read_trees",
     "rebuild",
 ]
 
@@ -81,6 +90,7 @@ WhenNotAdditive = Literal["raise", "nan"]
 ToleranceLike = Union[Literal["absolute", "relative"], float]
 
 _WHEN_NOT_ADDITIVE = ("raise", "nan")
+_METRICS = ("rf", "wrf", "kf")
 
 
 class NotAdditiveError(ValueError):
@@ -153,6 +163,44 @@ def read_matrices(
     return _core.MatrixReader([os.fsencode(p) for p in paths], None if m is None else _whole_number(m, "m"), format)
 
 
+def read_trees(
+    path: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]],
+    format: Literal["auto", "newick", "nexus"] = "auto",
+) -> Iterator[Tree]:
+    """Reads tree files one tree at a time.
+
+    Newick files hold one or more trees, each ending in ";", across any
+    lines: labels quoted in single quotes or unquoted (an underscore reads
+    as a blank), comments in square brackets skipped ("[&R]", annotations),
+    inner node labels such as support values ignored, lengths in any
+    decimal or exponent form, or none. NEXUS files hold them in a trees
+    block ("tree NAME = ...;"), with or without a translate table, as
+    Bayesian samplers write them. Every tree must name the same leaves.
+
+    Given to pairs() or first_against_others(), the trees are compared as
+    rebuilt trees are: as unrooted splits, a leaf's own edge among them. A
+    tree without some edge's length is compared by "rf" only.
+
+    Args:
+        path: a tree file, or a sequence of them, read in that order.
+        format: "auto" (from each file's first lines: "(" or "[" for
+            Newick, "#NEXUS"), "newick" or "nexus".
+
+    Returns:
+        An iterator of Tree.
+
+    Raises:
+        FileNotFoundError, PermissionError, IsADirectoryError, OSError: a
+            file that is not there or cannot be read.
+        ValueError: a file that is not as its format has it, with the file,
+            the line, the column, what was found and what was expected
+            ("trees.nwk, line 2, column 9: found ";", expected "," or ")"
+            ..."); a tree whose leaves differ from the first's.
+    """
+    paths = [path] if isinstance(path, (str, bytes, os.PathLike)) else list(path)
+    return _core.TreeReader([os.fsencode(p) for p in paths], format)
+
+
 def rebuild(
     matrix: MatrixLike,
     names: Sequence[str] | None = None,
@@ -192,40 +240,51 @@ def rebuild(
 def first_against_others(
     matrices: Union[MatrixLike, Iterable[MatrixLike]],
     not_additive: WhenNotAdditive = "raise",
-    names: Iterable[Sequence[str]] | None = None,
+    names: Iterable[Sequence[str] | None] | None = None,
     tolerance: ToleranceLike = "absolute",
     strict: bool = False,
     return_misfit: bool = False,
-):
-    """The Robinson-Foulds distance of the first tree to each of the others.
+    metric: Metric = "rf",
+    normalised: bool = False,
+    threads: int = 0,
+) -> Any:
+    """The distance of the first tree to each of the others.
 
-    What rf_compare writes to its result file: for matrices 2..m, the number
-    of splits found in one of the two trees and not in the other.
+    With the defaults, what rf_compare writes to its result file: for
+    matrices 2..m, the Robinson-Foulds distance, the number of splits found
+    in one of the two trees and not in the other.
 
     Args:
         matrices: a 3-D array (m, n, n), a list of 2-D arrays, any iterable
-            of them, or read_matrices(...); used one at a time; m >= 1.
+            of them, or read_matrices(...); trees given as trees among them
+            or instead of them (see the package's help); used a batch at a
+            time; m >= 1.
         not_additive: "raise" to stop at a matrix that is not additive,
             "nan" to give that tree NaN and compare the others.
-        names: for each matrix, its leaves' names in the order of its rows
-            (pandas DataFrames bring their own); leaves are then matched by
-            name, every matrix put in the first's order.
+        names: for each matrix, its leaves' names in the order of its rows,
+            or None (pandas DataFrames and trees bring their own); leaves
+            are then matched by name, every matrix put in the first's order.
         tolerance: "absolute", "relative" or a positive number (see the
             package's help).
         strict: a matrix that is no tree metric is not additive.
         return_misfit: also return every tree's misfit.
+        metric: "rf", "wrf" or "kf", as in pairs().
+        normalised: "rf" only, as in pairs().
+        threads: at most this many threads, the caller's included; 0 (the
+            default) for every core the process may use. The results never
+            depend on it.
 
     Returns:
-        An (m - 1,) array: int64, or float64 with not_additive="nan" (NaN
-        for a tree that is not additive, everywhere if the first is not).
-        With return_misfit, a pair: that array, and an (m, 2) float64
-        array of each tree's misfit, absolute and relative (NaN for a tree
-        left out).
+        An (m - 1,) array: int64 for "rf" counts, float64 when normalised,
+        for "wrf" and "kf", and with not_additive="nan" (NaN for a tree that
+        is not additive, everywhere if the first is not). With
+        return_misfit, a pair: that array, and an (m, 2) float64 array of
+        each tree's misfit, absolute and relative (NaN for a tree left out).
 
     Raises:
         ValueError: a matrix that is not a square array of finite real
             numbers with n >= 2, matrices with different n, no matrix at all,
-            an unknown value of not_additive.
+            an unknown value of not_additive or metric.
         NotAdditiveError: with not_additive="raise", the first matrix that is
             not additive, its ``index`` counted from 0.
         KeyboardInterrupt: Ctrl-C, at once, whatever the library is doing.
@@ -233,23 +292,24 @@ def first_against_others(
     Warns:
         NotTreeMetricWarning: some matrix is no tree metric.
     """
-    mark = _when_not_additive(not_additive)
-    found = _core.compare(
-        _labelled(matrices, names), _matrix, "rf", False, mark, "first", 0, _tolerance(tolerance), _flag(strict, "strict")
-    )
+    found = _compare(_labelled(matrices, names), metric, normalised, not_additive, "first", 0, tolerance, strict, threads)
     return _answer(found[0][1:], found, return_misfit)
 
 
 def pairs(
     matrices: Union[MatrixLike, Iterable[MatrixLike]],
+    other: Union[MatrixLike, Iterable[MatrixLike], None] = None,
     metric: Metric = "rf",
     normalised: bool = False,
     not_additive: WhenNotAdditive = "raise",
-    names: Iterable[Sequence[str]] | None = None,
+    names: Iterable[Sequence[str] | None] | None = None,
     tolerance: ToleranceLike = "absolute",
     strict: bool = False,
     return_misfit: bool = False,
-):
+    condensed: bool = False,
+    threads: int = 0,
+    other_names: Iterable[Sequence[str] | None] | None = None,
+) -> Any:
     """The distance of every tree to every other, as rf_pairs writes it.
 
     For every split (edge) of either tree, a and b are its lengths in the
@@ -261,8 +321,11 @@ def pairs(
 
     Args:
         matrices: a 3-D array (m, n, n), a list of 2-D arrays, any iterable
-            of them, or read_matrices(...); used one at a time and rebuilt a
-            batch at a time on every core; m >= 1.
+            of them, or read_matrices(...); trees given as trees among them
+            or instead of them (see the package's help); used a batch at a
+            time and rebuilt on every core; m >= 1.
+        other: a second set, given as `matrices` is: the table is then
+            every tree of `matrices` against every tree of `other`, (m1, m2).
         metric: "rf", "wrf" or "kf", the names of rf_pairs --metric.
         normalised: "rf" only: each distance divided by its largest possible
             value, the inner edges of both trees together (0 for two stars).
@@ -270,50 +333,82 @@ def pairs(
             "nan" to give that tree's row and column NaN (its diagonal
             cell stays 0, so that the table is still a distance table)
             and compare the others.
-        names: for each matrix, its leaves' names in the order of its rows
-            (pandas DataFrames bring their own); leaves are then matched by
-            name, every matrix put in the first's order.
+        names: for each matrix, its leaves' names in the order of its rows,
+            or None (pandas DataFrames and trees bring their own); leaves
+            are then matched by name, every matrix put in the first's order.
         tolerance: "absolute", "relative" or a positive number (see the
             package's help).
         strict: a matrix that is no tree metric is not additive.
         return_misfit: also return every tree's misfit.
+        condensed: the m(m-1)/2 cells above the diagonal, row by row, as
+            scipy.spatial.distance.squareform and scipy.cluster.hierarchy
+            take them, without the square table: 8 bytes a cell, so 40 GB
+            for m = 100,000 where the square table needs 80 GB.
+        threads: at most this many threads, the caller's included; 0 (the
+            default) for every core the process may use. The results never
+            depend on it.
+        other_names: the names of `other`'s matrices, as `names`.
 
     Returns:
-        An (m, m) symmetric array with a zero diagonal: int64 for "rf",
-        float64 when normalised, for "wrf" and "kf", and with
+        An (m, m) symmetric array with a zero diagonal, (m1, m2) with
+        `other`, or with condensed=True an (m(m-1)/2,) array: int64 for
+        "rf", float64 when normalised, for "wrf" and "kf", and with
         not_additive="nan". With return_misfit, a pair: that array, and an
         (m, 2) float64 array of each tree's misfit, absolute and relative
-        (NaN for a tree left out).
+        (NaN for a tree left out; with `other`, its trees after the first
+        set's).
 
     Raises:
         ValueError: a matrix that is not a square array of finite real
             numbers with n >= 2, matrices with different n, no matrix at all,
-            an unknown metric or not_additive, normalised with "wrf" or "kf".
+            an unknown metric or not_additive, normalised with "wrf" or "kf",
+            condensed with `other`.
         NotAdditiveError: with not_additive="raise", the first matrix that is
-            not additive, its ``index`` counted from 0.
+            not additive, its ``index`` counted from 0 (with `other`, its
+            matrices counted after the first set's).
         KeyboardInterrupt: Ctrl-C, at once, whatever the library is doing.
 
     Warns:
         NotTreeMetricWarning: some matrix is no tree metric.
     """
-    mark = _when_not_additive(not_additive)
-    found = _core.compare(
-        _labelled(matrices, names),
-        _matrix,
-        metric,
-        _flag(normalised, "normalised"),
-        mark,
-        "all",
-        0,
-        _tolerance(tolerance),
-        _flag(strict, "strict"),
-    )
-    m = len(found[1])
-    return _answer(found[0].reshape(m, m), found, return_misfit)
+    if isinstance(other, str) and other in _METRICS:  # pairs(matrices, "kf"): the metric, as before `other` came
+        metric, other = other, None  # type: ignore[assignment]
+    given = _labelled(matrices, names)
+    if other is None:
+        rows = "condensed" if _flag(condensed, "condensed") else "all"
+        found = _compare(given, metric, normalised, not_additive, rows, 0, tolerance, strict, threads)
+        if rows == "condensed":
+            return _answer(found[0], found, return_misfit)
+        m = len(found[1])
+        return _answer(found[0].reshape(m, m), found, return_misfit)
+    if _flag(condensed, "condensed"):
+        raise ValueError("condensed applies to one set of trees, not to two")
+    first = list(given)
+    both = itertools.chain(first, _labelled(other, other_names))
+    found = _compare(both, metric, normalised, not_additive, "across", len(first), tolerance, strict, threads)
+    m1 = len(first)
+    return _answer(found[0].reshape(m1, len(found[1]) - m1), found, return_misfit)
 
 
 # What follows turns Python's values into what the library takes; the
 # library checks the rest and gives the messages.
+
+
+def _compare(given, metric, normalised, not_additive, rows, first_set, tolerance, strict, threads):
+    """The library's table of these matrices and trees, their misfits and
+    the warning to give."""
+    return _core.compare(
+        given,
+        _item,
+        metric,
+        _flag(normalised, "normalised"),
+        _when_not_additive(not_additive),
+        rows,
+        first_set,
+        _tolerance(tolerance),
+        _flag(strict, "strict"),
+        _thread_count(threads),
+    )
 
 
 def _answer(table: np.ndarray, found, return_misfit):
@@ -341,6 +436,13 @@ def _flag(value, what: str) -> bool:
     if not isinstance(value, (bool, np.bool_)):
         raise ValueError(f"{what} must be True or False, not {value!r}")
     return bool(value)
+
+
+def _thread_count(value) -> int:
+    count = _whole_number(value, "threads")
+    if count < 0:
+        raise ValueError(f"threads must be 0 (every core) or more, not {count}")
+    return count
 
 
 def _whole_number(value, what: str) -> int:
@@ -380,6 +482,20 @@ def _named_pairs(matrices, names):
             raise ValueError(f"names has {k} sequences of names, for more matrices") from None
 
 
+def _item(value, index: int | None):
+    """A tree given as a tree (a Tree, a Newick string, a dendropy Tree) as
+    a Tree; anything else as a matrix, by _matrix."""
+    if isinstance(value, _Named) and value.names is None:  # names=[None, ...]: a tree's, or none
+        value = value.matrix
+    if isinstance(value, Tree):
+        return value, None
+    if isinstance(value, str):
+        return Tree.from_newick(value), None
+    if hasattr(value, "seed_node") and hasattr(value, "as_string"):  # a dendropy Tree, without importing dendropy
+        return Tree.from_newick(value.as_string(schema="newick", suppress_rooting=True)), None
+    return _matrix(value, index)
+
+
 def _matrix(value, index: int | None) -> tuple[np.ndarray, list[str] | None]:
     """One matrix as a 2-D float64 array (no copy where there is one
     already) and its leaves' names, or None."""
@@ -396,9 +512,17 @@ def _matrix(value, index: int | None) -> tuple[np.ndarray, list[str] | None]:
         names = columns
     try:
         array = np.asarray(value)
+        if array.dtype.kind == "O":  # None would become NaN: named as itself
+            missing = [place for place, entry in np.ndenumerate(array) if entry is None]
+            if missing:
+                raise ValueError(f"{what}{list(missing[0])} is None, not a number")
         if array.dtype.kind not in "biuf":  # bool, integers, reals; not complex, text or objects
             array = array.astype(np.float64) if array.dtype.kind == "O" else None
-    except (TypeError, ValueError) as error:
+    except ValueError as error:
+        if str(error).startswith(what):
+            raise
+        raise ValueError(f"{what} is not an array of real numbers: {error}") from None
+    except TypeError as error:
         raise ValueError(f"{what} is not an array of real numbers: {error}") from None
     if array is None:
         raise ValueError(f"{what} is not an array of real numbers: dtype {np.asarray(value).dtype}")
@@ -425,4 +549,8 @@ def _leaf_names(names: Sequence[str], what: str) -> list[str]:
     for name in name_list:
         if not isinstance(name, str):
             raise ValueError(f"the names of {what} must be strings, not {name!r}")
+        try:
+            name.encode("utf-8")
+        except UnicodeEncodeError:
+            raise ValueError(f"the names of {what} must be text that UTF-8 can write, not {name!r}") from None
     return name_list

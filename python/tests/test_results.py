@@ -127,3 +127,32 @@ def test_names_match_leaves_whatever_their_order(rng, tmp_path):
                                rtol=1e-12, atol=1e-12)
     with pytest.raises(ValueError, match='matrices\\[1\\] has no leaf named "ant", which the first matrix has'):
         rf_compare.pairs(shuffled[:2], names=[labels[0], [("x" if n == "ant" else n) for n in labels[1]]])
+
+
+def test_trees_as_trees_give_the_tables_of_their_matrices(rng, tmp_path):
+    """dendropy trees, Newick strings, Tree objects and a NEXUS file that
+    dendropy writes with a translate table: the same tables as the trees'
+    matrices, and dendropy's own distances."""
+    names = [f"t{k}" for k in range(11)]
+    trees = [random_tree(11, rng, star_nodes=True) for _ in range(5)]
+    taxa = dendropy.TaxonNamespace()
+    parsed = dendropy.TreeList([dendropy.Tree.get(data=t.newick(names), schema="newick", taxon_namespace=taxa)
+                                for t in trees])
+    nexus = tmp_path / "trees.nex"
+    parsed.write(path=str(nexus), schema="nexus", translate_tree_taxa=True)
+    assert "TRANSLATE" in nexus.read_text().upper()
+    matrices = [t.path_lengths() for t in trees]
+    for metric in METRICS:
+        expected = rf_compare.pairs(matrices, metric=metric, names=[names] * len(matrices))
+        for given in (list(parsed), [t.newick(names) for t in trees], rf_compare.read_trees(nexus),
+                      [rf_compare.Tree.from_newick(t.newick(names)) for t in trees]):
+            assert rf_compare.pairs(given, metric=metric) == pytest.approx(expected, abs=1e-9)
+        mixed = [matrices[k] if k % 2 else parsed[k] for k in range(len(trees))]  # matrices need names among trees
+        mixed_names = [names if k % 2 else None for k in range(len(trees))]
+        assert rf_compare.pairs(mixed, metric=metric, names=mixed_names) == pytest.approx(expected, abs=1e-9)
+    for t in parsed:
+        t.encode_bipartitions()
+    rf = rf_compare.pairs(list(parsed))
+    for i, a in enumerate(parsed):
+        for j, b in enumerate(parsed):
+            assert rf[i, j] == dendropy.calculate.treecompare.symmetric_difference(a, b)

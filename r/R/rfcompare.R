@@ -12,7 +12,8 @@ read_matrices <- function(path, m = NULL, format = c("auto", "rf", "phylip", "cs
       stop("m must be a whole number of at least 1")
     }
   }
-  read <- library_result(rfc_read_matrices(path.expand(path), if (is.null(m)) NULL else as.numeric(m), format))
+  read <- library_result(rfc_read_matrices(path.expand(path), if (is.null(m)) NULL else as.numeric(m), format),
+                         call = sys.call())
   if (length(read$names) > 0L) {
     read$matrices <- lapply(read$matrices, function(d) { dimnames(d) <- list(read$names, read$names); d })
   }
@@ -22,18 +23,35 @@ read_matrices <- function(path, m = NULL, format = c("auto", "rf", "phylip", "cs
 rebuild <- function(d, tolerance = "absolute", strict = FALSE) {
   d <- checked_matrix(d, "d")
   labels <- leaf_names(d, "d")
-  parts <- library_result(rfc_rebuild(d, checked_tolerance(tolerance), checked_flag(strict, "strict")), list(d), "d")
+  parts <- library_result(rfc_rebuild(d, checked_tolerance(tolerance), checked_flag(strict, "strict")), list(d), "d",
+                          sys.call())
   warn_of_misfit(parts$warning, sys.call())
-  tree <- list(edge = parts$edge, edge.length = parts$edge.length, Nnode = parts$Nnode,
-               tip.label = if (is.null(labels)) as.character(seq_len(nrow(d))) else labels)
-  structure(tree, class = "phylo", order = "cladewise", misfit = parts$misfit)
+  structure(phylo_of(parts, if (is.null(labels)) as.character(seq_len(nrow(d))) else labels), misfit = parts$misfit)
+}
+
+read_trees <- function(path, format = c("auto", "newick", "nexus")) {
+  format <- match.arg(format)
+  if (!is.character(path) || length(path) < 1L || anyNA(path)) {
+    stop("path must be one or more file names")
+  }
+  read <- library_result(rfc_read_trees(path.expand(path), format), call = sys.call())
+  structure(lapply(read$trees, function(parts) phylo_of(parts, parts$tip.label)), class = "multiPhylo")
+}
+
+# An ape phylo of the library's parts of a tree.
+phylo_of <- function(parts, labels) {
+  tree <- list(edge = parts$edge, edge.length = parts$edge.length, Nnode = parts$Nnode, tip.label = labels)
+  structure(tree[!vapply(tree, is.null, NA)], class = "phylo", order = "cladewise")
 }
 
 first_against_others <- function(matrices, not_additive = c("error", "na"), tolerance = "absolute",
-                                 strict = FALSE) {
+                                 strict = FALSE, metric = c("rf", "wrf", "kf"), normalised = FALSE,
+                                 threads = getOption("rfcompare.threads", 0L), normalize = NULL) {
   not_additive <- match.arg(not_additive)
+  metric <- match.arg(metric)
+  normalised <- checked_flag(if (is.null(normalize)) normalised else normalize, "normalised")
   given <- matrix_list(matrices)
-  found <- compare_all(given, "rf", FALSE, not_additive, tolerance, strict, first_row_only = TRUE)
+  found <- compare_all(given, metric, normalised, not_additive, tolerance, strict, threads, sys.call(), rows = "first")
   warn_of_misfit(found$warning, sys.call())
   result <- found$distances[-1L]
   names(result) <- names(given)[-1L]
@@ -41,14 +59,25 @@ first_against_others <- function(matrices, not_additive = c("error", "na"), tole
 }
 
 rf_pairs <- function(matrices, metric = c("rf", "wrf", "kf"), normalised = FALSE,
-                     not_additive = c("error", "na"), tolerance = "absolute", strict = FALSE) {
+                     not_additive = c("error", "na"), tolerance = "absolute", strict = FALSE, tree2 = NULL,
+                     threads = getOption("rfcompare.threads", 0L), normalize = NULL) {
   metric <- match.arg(metric)
   not_additive <- match.arg(not_additive)
+  normalised <- checked_flag(if (is.null(normalize)) normalised else normalize, "normalised")
   given <- matrix_list(matrices)
   m <- length(given)
   labels <- if (is.null(names(given))) seq_len(m) else names(given)
-  found <- compare_all(given, metric, checked_flag(normalised, "normalised"), not_additive, tolerance, strict,
-                       first_row_only = FALSE)
+  if (!is.null(tree2)) {
+    second <- matrix_list(tree2)
+    found <- compare_all(c(given, second), metric, normalised, not_additive, tolerance, strict, threads, sys.call(),
+                         rows = "across", first_set = m)
+    warn_of_misfit(found$warning, sys.call())
+    table <- matrix(found$distances, nrow = m, byrow = TRUE,
+                    dimnames = list(labels, if (is.null(names(second))) seq_along(second) else names(second)))
+    return(structure(table, misfit = found$misfit))
+  }
+  found <- compare_all(given, metric, normalised, not_additive, tolerance, strict, threads, sys.call(),
+                       rows = "condensed")
   warn_of_misfit(found$warning, sys.call())
   structure(found$distances, Size = m, Labels = labels, Diag = FALSE, Upper = FALSE,
             method = if (normalised) "rf, normalised" else metric, call = match.call(), class = "dist",
@@ -58,10 +87,17 @@ rf_pairs <- function(matrices, metric = c("rf", "wrf", "kf"), normalised = FALSE
 # The distances of the first tree to every tree, or those of a dist, and
 # each tree's misfit (rows named as the matrices are); the library matches
 # the leaves by name where the matrices have names.
-compare_all <- function(given, metric, normalised, not_additive, tolerance, strict, first_row_only) {
-  names_of <- lapply(seq_along(given), function(k) leaf_names(given[[k]], sprintf("matrix %d", k)))
-  found <- library_result(rfc_compare(given, names_of, not_additive == "na", metric, normalised, first_row_only,
-                                      checked_tolerance(tolerance), checked_flag(strict, "strict")), given)
+compare_all <- function(given, metric, normalised, not_additive, tolerance, strict, threads, call, rows,
+                        first_set = 0) {
+  if (!is.numeric(threads) || length(threads) != 1L || is.na(threads) || threads < 0 || threads != round(threads)) {
+    stop("threads must be 0 (every core) or a whole number of threads")
+  }
+  names_of <- lapply(seq_along(given), function(k) {
+    if (inherits(given[[k]], "phylo")) NULL else leaf_names(given[[k]], sprintf("matrix %d", k))
+  })
+  found <- library_result(rfc_compare(given, names_of, not_additive == "na", metric, normalised, rows, first_set,
+                                      checked_tolerance(tolerance), checked_flag(strict, "strict"), as.double(threads)),
+                          given, call = call)
   rownames(found$misfit) <- names(given)
   found
 }
@@ -95,7 +131,7 @@ checked_tolerance <- function(tolerance) {
 # The library's answer, or its error as R's condition: the one place where
 # the library's errors become the package's messages. `given` are the
 # matrices the call was given; `subject` names a matrix given alone.
-library_result <- function(result, given = NULL, subject = NULL) {
+library_result <- function(result, given = NULL, subject = NULL, call = NULL) {
   error <- if (is.list(result)) result$error else NULL
   if (is.null(error)) {
     return(result)
@@ -104,27 +140,42 @@ library_result <- function(result, given = NULL, subject = NULL) {
   what <- if (!is.null(subject)) subject else sprintf("matrix %d", as.integer(k))
   if (error$kind == "not_additive") {
     stop(structure(class = c("rfcompare_not_additive", "error", "condition"),
-                   list(message = paste(what, error$detail), call = NULL, index = as.integer(k))))
+                   list(message = paste(what, error$detail), call = call, index = as.integer(k))))
   }
   if (error$kind != "bad_argument" || is.na(k)) {
-    stop(error$message, call. = FALSE)
+    stop(simpleError(error$message, call))
   }
   if (!is.na(error$row)) {  # an entry that is not finite, named as R names it, or one that is no distance
     value <- given[[k]][error$row, error$column]
     if (is.finite(value)) {
-      stop(sprintf("%s: the entry at row %d, column %d %s", what, as.integer(error$row), as.integer(error$column),
-                   error$detail), call. = FALSE)
+      stop(simpleError(sprintf("%s: the entry at row %d, column %d %s", what, as.integer(error$row),
+                               as.integer(error$column), error$detail), call))
     }
-    stop(sprintf("%s has NA, NaN or infinite entries: the first is %s at row %d, column %d",
-                 what, format(value), as.integer(error$row), as.integer(error$column)), call. = FALSE)
+    stop(simpleError(sprintf("%s has NA, NaN or infinite entries: the first is %s at row %d, column %d",
+                             what, format(value), as.integer(error$row), as.integer(error$column)), call))
   }
-  stop(paste0(what, if (startsWith(error$detail, ":")) "" else " ", error$detail), call. = FALSE)
+  stop(simpleError(paste0(what, if (startsWith(error$detail, ":")) "" else " ", error$detail), call))
 }
 
-# A list of checked matrices from a list or an array with dim c(n, n, m).
+# A list of checked matrices and trees from a list (of matrices, dist
+# objects and phylo trees), a multiPhylo or a phylo, or an array with dim
+# c(n, n, m).
 matrix_list <- function(matrices) {
+  if (inherits(matrices, "phylo")) {
+    matrices <- list(matrices)
+  }
+  if (inherits(matrices, "multiPhylo")) {
+    matrices <- lapply(seq_along(matrices), function(k) matrices[[k]])  # [[ restores compressed tip labels
+  }
   if (is.array(matrices) && length(dim(matrices)) == 3L) {
     names_of <- dimnames(matrices)
+    if (!is.null(names_of[[1L]])) {
+      warning(structure(class = c("rfcompare_shared_names", "warning", "condition"), list(
+        message = paste("the array's matrices all take its one set of row and column names: matrices whose leaves",
+                        "came in orders of their own (cophenetic() of different trees, put together by",
+                        "simplify2array) are compared wrongly; give them as a list"),
+        call = sys.call(-1L))))
+    }
     given <- lapply(seq_len(dim(matrices)[3L]), function(k) {
       d <- array(matrices[, , k], dim = dim(matrices)[1:2])
       if (!is.null(names_of)) dimnames(d) <- names_of[1:2]
@@ -134,12 +185,14 @@ matrix_list <- function(matrices) {
   } else if (is.list(matrices) && !is.data.frame(matrices)) {
     given <- matrices
   } else {
-    stop("matrices must be a list of matrices or an array with dim c(n, n, m)")
+    stop("matrices must be a list of matrices or trees, a multiPhylo, or an array with dim c(n, n, m)")
   }
   if (length(given) == 0L) {
     stop("no matrix given")
   }
-  checked <- lapply(seq_along(given), function(k) checked_matrix(given[[k]], sprintf("matrix %d", k)))
+  checked <- lapply(seq_along(given), function(k) {
+    if (inherits(given[[k]], "phylo")) given[[k]] else checked_matrix(given[[k]], sprintf("matrix %d", k))
+  })
   names(checked) <- names(given)
   checked
 }

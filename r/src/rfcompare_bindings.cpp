@@ -7,6 +7,7 @@
 #include <Rcpp.h>
 
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,6 +58,21 @@ SEXP translated(Call&& call) {
     }
 }
 
+// An ape phylo's tree: its edges (lengths NaN where it has none) and tip
+// labels.
+rf_compare::Tree tree_of_phylo(const Rcpp::List& phylo) {
+    const Rcpp::IntegerMatrix edge(phylo["edge"]);
+    const bool has_lengths = phylo.containsElementNamed("edge.length") && !Rf_isNull(phylo["edge.length"]);
+    const Rcpp::NumericVector length = has_lengths ? Rcpp::NumericVector(phylo["edge.length"]) : Rcpp::NumericVector();
+    std::vector<rf_compare::TreeEdge> edges;
+    edges.reserve(static_cast<std::size_t>(edge.nrow()));
+    for (int e = 0; e < edge.nrow(); ++e) {
+        const double given = has_lengths && e < length.size() ? length[e] : NA_REAL;
+        edges.push_back({edge(e, 0), edge(e, 1), std::isnan(given) ? std::numeric_limits<double>::quiet_NaN() : given});
+    }
+    return rf_compare::tree_from_edges(edges, Rcpp::as<std::vector<std::string>>(phylo["tip.label"]));
+}
+
 // The matrices of an R list, each as doubles, with its leaves' names (NULL
 // for none): the library matches the names.
 class ListSupply final : public rf_compare::MatrixSupply {
@@ -68,6 +84,9 @@ public:
             return std::nullopt;
         }
         const R_xlen_t k = next_++;
+        if (Rf_inherits(matrices_[k], "phylo")) {
+            return Matrix{{}, nullptr, {}, tree_of_phylo(Rcpp::List(matrices_[k]))};
+        }
         auto held = std::make_shared<Rcpp::NumericMatrix>(matrices_[k]);
         std::vector<std::string> names;
         if (!Rf_isNull(names_[k])) {
@@ -81,6 +100,25 @@ private:
     Rcpp::List names_;
     R_xlen_t next_ = 0;
 };
+
+// A tree as ape's phylo holds it, less its class, which the package adds.
+Rcpp::List phylo_parts(const rf_compare::Tree& tree) {
+    const std::vector<rf_compare::TreeEdge> edges = tree.edges();
+    Rcpp::IntegerMatrix edge(static_cast<int>(edges.size()), 2);
+    Rcpp::NumericVector length(static_cast<R_xlen_t>(edges.size()));
+    for (std::size_t e = 0; e < edges.size(); ++e) {
+        edge(static_cast<int>(e), 0) = edges[e].parent;
+        edge(static_cast<int>(e), 1) = edges[e].child;
+        length[static_cast<R_xlen_t>(e)] = edges[e].length;
+    }
+    const int inner = static_cast<int>(edges.size()) - tree.leaf_count() + 1;
+    Rcpp::List parts = Rcpp::List::create(Rcpp::Named("edge") = edge, Rcpp::Named("edge.length") = length,
+                                          Rcpp::Named("Nnode") = std::max(inner, 1));
+    if (!tree.has_lengths()) {
+        parts["edge.length"] = R_NilValue;
+    }
+    return parts;
+}
 
 // "absolute", "relative" or a number: an absolute tolerance.
 rf_compare::Tolerance tolerance_of(SEXP given) {
@@ -116,6 +154,23 @@ SEXP rfc_check_tolerance(SEXP tolerance) {
     return translated([&]() -> SEXP {
         static_cast<void>(tolerance_of(tolerance));
         return R_NilValue;
+    });
+}
+
+// The trees of tree files, as phylo parts with their tip labels, or the
+// library's error.
+// [[Rcpp::export]]
+SEXP rfc_read_trees(std::vector<std::string> paths, std::string format) {
+    return translated([&]() -> SEXP {
+        rf_compare::TreeReader reader(std::move(paths), rf_compare::file_format_named(format).value_or(rf_compare::FileFormat::automatic));
+        Rcpp::List trees;
+        while (const std::optional<rf_compare::Tree> tree = reader.next()) {
+            Rcpp::List parts = phylo_parts(*tree);
+            parts["tip.label"] = tree->names();
+            trees.push_back(parts);
+            Rcpp::checkUserInterrupt();
+        }
+        return Rcpp::List::create(Rcpp::Named("trees") = trees);
     });
 }
 
@@ -155,32 +210,28 @@ SEXP rfc_rebuild(Rcpp::NumericMatrix d, SEXP tolerance, bool strict) {
     return translated([&]() -> SEXP {
         const rf_compare::Tree tree =
             rf_compare::rebuild(view_of(d.begin(), d.nrow(), d.ncol()), {}, tolerance_of(tolerance), strict);
-        const std::vector<rf_compare::TreeEdge> edges = tree.edges();
-        Rcpp::IntegerMatrix edge(static_cast<int>(edges.size()), 2);
-        Rcpp::NumericVector length(static_cast<R_xlen_t>(edges.size()));
-        for (std::size_t e = 0; e < edges.size(); ++e) {
-            edge(static_cast<int>(e), 0) = edges[e].parent;
-            edge(static_cast<int>(e), 1) = edges[e].child;
-            length[static_cast<R_xlen_t>(e)] = edges[e].length;
-        }
-        const int inner = static_cast<int>(edges.size()) - tree.leaf_count() + 1;
-        return Rcpp::List::create(Rcpp::Named("edge") = edge, Rcpp::Named("edge.length") = length,
-                                  Rcpp::Named("Nnode") = std::max(inner, 1),
-                                  Rcpp::Named("misfit") = misfit_vector(tree.misfit()),
-                                  Rcpp::Named("warning") = tree.misfit_warning());
+        Rcpp::List parts = phylo_parts(tree);
+        parts["misfit"] = misfit_vector(tree.misfit());
+        parts["warning"] = tree.misfit_warning();
+        return parts;
     });
 }
 
-// The distances of the first tree to all (`first_only`), or of every tree
-// to the trees after it in the order of a dist (NA for a tree left out),
+// The distances of the first tree to all (`rows` "first"), of every tree
+// to the trees after it in the order of a dist ("condensed"), or of the
+// first `first_set` trees to the others, row by row ("across"); NA for a
+// tree left out;
 // each tree's misfit and the warning to give; or the library's error.
 // `names`: for each matrix, its leaves' names or NULL.
 // [[Rcpp::export]]
 SEXP rfc_compare(Rcpp::List matrices, Rcpp::List names, bool mark_not_additive, std::string metric,
-                 bool normalised, bool first_only, SEXP tolerance, bool strict) {
+                 bool normalised, std::string rows, double first_set, SEXP tolerance, bool strict, double threads) {
     return translated([&]() -> SEXP {
         const rf_compare::TableRequest request{*rf_compare::metric_named(metric), normalised,
-                                               first_only ? rf_compare::Rows::first : rf_compare::Rows::condensed};
+                                               rows == "first"    ? rf_compare::Rows::first
+                                               : rows == "across" ? rf_compare::Rows::across
+                                                                  : rf_compare::Rows::condensed,
+                                               static_cast<std::size_t>(first_set)};
         rf_compare::check_request(request);
         rf_compare::SetOptions options;
         options.when_not_additive =
@@ -188,6 +239,7 @@ SEXP rfc_compare(Rcpp::List matrices, Rcpp::List names, bool mark_not_additive, 
         options.keep_lengths = request.metric != rf_compare::Metric::rf;
         options.tolerance = tolerance_of(tolerance);
         options.strict = strict;
+        options.threads = static_cast<std::size_t>(threads);
         options.interrupted = interrupted;
         rf_compare::TreeSet trees(options);
         ListSupply supply(matrices, names);

@@ -25,6 +25,7 @@ struct TreeVerdict {
     Misfit misfit;        // of a rebuilt tree
     double largest = 0.0; // the matrix's largest entry
     std::string left_out;
+    bool has_lengths = true; // false for a tree given without some edge's length
 };
 
 struct JudgedTree {

@@ -36,31 +36,75 @@ std::unordered_map<std::string, std::int32_t> places_of(const std::vector<std::s
 
 } // namespace
 
-std::optional<std::vector<std::int32_t>> LeafNames::order_of(const std::vector<std::string>& names) {
+std::optional<std::vector<std::int32_t>> LeafNames::order_of(const std::vector<std::string>& names, bool tree) {
     if (!fixed_) {
-        static_cast<void>(places_of(names));
+        for (auto& [name, place] : places_of(names)) {
+            first_places_.emplace(name, place);
+        }
         first_ = names;
+        first_noun_ = tree ? "the first tree" : "the first matrix";
         fixed_ = true;
         return std::nullopt;
     }
     if (names.empty() != first_.empty()) {
-        throw Mismatch{names.empty() ? "has no leaf names, and the first matrix has: give every matrix names, or none"
-                                     : "has leaf names, and the first matrix has none: give every matrix names, or none"};
+        throw Mismatch{names.empty() ? "has no leaf names, and " + first_noun_ + " has: give every matrix names, or none"
+                                     : "has leaf names, and " + first_noun_ + " has none: give every matrix names, or none"};
     }
     if (names == first_) {
         return std::nullopt;
     }
-    const std::unordered_map<std::string, std::int32_t> places = places_of(names);
-    std::vector<std::int32_t> order;
-    order.reserve(first_.size());
-    for (const std::string& name : first_) {
-        const auto place = places.find(name);
-        if (place == places.end()) {
-            throw Mismatch{"has no leaf named " + quoted_name(name) + ", which the first matrix has"};
-        }
-        order.push_back(place->second);
+    std::vector<std::string_view> given(names.begin(), names.end());
+    std::vector<std::int32_t> places(names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        places[k] = place_of(names[k]).value_or(-1);
+    }
+    if (std::optional<Mismatch> mismatch = mismatch_of(given, places)) {
+        throw std::move(*mismatch);
+    }
+    std::vector<std::int32_t> order(first_.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        order[static_cast<std::size_t>(places[k])] = static_cast<std::int32_t>(k);
     }
     return order;
+}
+
+std::optional<std::int32_t> LeafNames::place_of(std::string_view name) const {
+    const auto found = first_places_.find(name);
+    if (found == first_places_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+// A name given twice first, then the first's first name that is missing,
+// then a name the first has not.
+std::optional<LeafNames::Mismatch> LeafNames::mismatch_of(const std::vector<std::string_view>& names,
+                                                         const std::vector<std::int32_t>& places) const {
+    std::vector<char> seen(first_.size(), 0);
+    std::optional<std::size_t> unknown;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (places[k] < 0) {
+            unknown = unknown.value_or(k);
+            continue;
+        }
+        if (seen[static_cast<std::size_t>(places[k])]++ != 0) {
+            return Mismatch{"has the name " + quoted_name(std::string(names[k])) + " twice"};
+        }
+    }
+    const auto missing = std::find(seen.begin(), seen.end(), 0);
+    if (missing != seen.end()) {
+        if (unknown) { // a name no Newick line could carry is named as such
+            check_characters(std::string(names[*unknown]));
+        }
+        const std::string& name = first_[static_cast<std::size_t>(missing - seen.begin())];
+        return Mismatch{"has no leaf named " + quoted_name(name) + ", which " + first_noun_ + " has"};
+    }
+    if (unknown) {
+        const std::string given(names[*unknown]);
+        check_characters(given);
+        return Mismatch{"has a leaf named " + quoted_name(given) + ", which " + first_noun_ + " has not"};
+    }
+    return std::nullopt;
 }
 
 } // namespace rf_compare::detail

@@ -14,39 +14,6 @@
 
 namespace rf_compare::detail {
 
-namespace {
-
-// The start of a file, enough to recognise its format: its first two lines
-// that hold more than white space, or 64 KiB, or all of it.
-std::string start_of(rf::InputFile& file) {
-    constexpr std::size_t MOST = std::size_t{64} << 10;
-    std::string start;
-    char block[4096];
-    while (start.size() < MOST) {
-        std::size_t lines = 0;
-        bool blank = true;
-        for (const char c : start) {
-            if (c == '\n') {
-                lines += blank ? 0 : 1;
-                blank = true;
-            } else if (c != ' ' && c != '\t' && c != '\r') {
-                blank = false;
-            }
-        }
-        if (lines >= 2) {
-            break;
-        }
-        const std::size_t got = file.read_some(block, sizeof block);
-        if (got == 0) {
-            break;
-        }
-        start.append(block, got);
-    }
-    return start;
-}
-
-} // namespace
-
 MatrixSource::MatrixSource(std::vector<std::string> paths, SourceOptions options, const rf::ReaderSettings& reading)
     : paths_(std::move(paths)), options_(std::move(options)), reading_(reading) {
     if (options_.count) {
@@ -72,7 +39,7 @@ void MatrixSource::open_next_file() {
     }
     format_ = options_.format;
     if (format_ == rf::MatrixFormat::automatic) {
-        std::string start = start_of(*opened.file);
+        std::string start = rf::read_start(*opened.file);
         const rf::Recognised recognised = rf::recognise_format(start);
         if (!recognised.format) {
             throw Error(ErrorKind::bad_input,
@@ -98,6 +65,11 @@ void MatrixSource::open_next_file() {
     case rf::MatrixFormat::automatic:
         reader_ = std::make_unique<rf::RfFormatReader>(std::move(*opened.file), reading_);
         break;
+    case rf::MatrixFormat::newick:
+    case rf::MatrixFormat::nexus:
+        throw Error(ErrorKind::bad_input, path + ": the file holds trees (" +
+                                              (format_ == rf::MatrixFormat::newick ? "Newick" : "NEXUS") +
+                                              "), not matrices");
     }
     read_in_file_ = 0;
     if (options_.count) {

@@ -9,21 +9,17 @@
 #include "matrix_checks.hpp"
 #include "newick.hpp"
 #include "judged_tree.hpp"
+#include "tree_access.hpp"
 
 namespace rf_compare {
-
-struct Tree::State {
-    rf::ClusterTree tree;
-    std::vector<std::string> names;
-    Misfit misfit;
-    std::string misfit_warning;
-};
 
 std::int32_t Tree::leaf_count() const noexcept { return state_->tree.leaf_count; }
 
 const std::vector<std::string>& Tree::names() const noexcept { return state_->names; }
 
 Misfit Tree::misfit() const noexcept { return state_->misfit; }
+
+bool Tree::has_lengths() const noexcept { return state_->has_lengths; }
 
 const std::string& Tree::misfit_warning() const noexcept { return state_->misfit_warning; }
 
@@ -106,10 +102,8 @@ Tree rebuild(const MatrixView& matrix, std::vector<std::string> names, const Tol
             throw Error(ErrorKind::not_additive, "matrix " + detail, {0, std::nullopt, std::nullopt}, detail);
         }
         std::string warning = detail::misfit_warning({judged.verdict}, tolerance);
-        Tree rebuilt;
-        rebuilt.state_ = std::make_shared<const Tree::State>(
-            Tree::State{std::move(*judged.tree), std::move(names), judged.verdict.misfit, std::move(warning)});
-        return rebuilt;
+        return detail::TreeAccess::made(
+            {std::move(*judged.tree), std::move(names), judged.verdict.misfit, std::move(warning), true});
     });
 }
 

@@ -5,8 +5,10 @@
 #include <exception>
 #include <string>
 
+#include "cluster_tree_builder.hpp"
 #include "matrix_checks.hpp"
 #include "messages.hpp"
+#include "tree_access.hpp"
 
 namespace rf_compare::detail {
 
@@ -84,6 +86,32 @@ void TreeCollector::add(const rf::DistanceMatrix& matrix, const std::vector<std:
     }
 }
 
+void TreeCollector::add(const Tree& tree) {
+    const Tree* const given[] = {&tree};
+    const std::vector<std::string> names[] = {tree.names()};
+    rf::Cancellation never;
+    rebuild_batch(std::span<const MatrixView>(), names, given, never);
+}
+
+TreeCollector::Judged TreeCollector::judged_as_given(const Tree& tree,
+                                                     const std::optional<std::vector<std::int32_t>>& order) const {
+    const auto& state = TreeAccess::state(tree);
+    Judged judged;
+    judged.verdict.rebuilt = true;
+    judged.verdict.has_lengths = state.has_lengths;
+    if (!order) {
+        judged.tree = state.tree;
+        return judged;
+    }
+    // order[k]: this tree's place of the first's leaf k; leaf p + 1 becomes k + 1.
+    std::vector<std::int32_t> new_number(order->size() + 1, 0);
+    for (std::size_t k = 0; k < order->size(); ++k) {
+        new_number[static_cast<std::size_t>((*order)[k]) + 1] = static_cast<std::int32_t>(k) + 1;
+    }
+    judged.tree = rf::renumbered_leaves(state.tree, new_number);
+    return judged;
+}
+
 std::size_t TreeCollector::batch_size() const noexcept {
     return MATRICES_PER_MEMBER * std::max<std::size_t>(settings_.threads.threads, 1);
 }
@@ -97,7 +125,7 @@ void TreeCollector::add_views(std::span<const MatrixView> views, rf::Cancellatio
             bytes += 8 * static_cast<std::size_t>(cells_of(views[first + count]));
             ++count;
         }
-        rebuild_batch(views.subspan(first, count), {}, cancellation);
+        rebuild_batch(views.subspan(first, count), {}, {}, cancellation);
         first += count;
     }
 }
@@ -106,6 +134,7 @@ void TreeCollector::add_supply(MatrixSupply& supply, rf::Cancellation& cancellat
     std::vector<MatrixSupply::Matrix> batch;
     std::vector<MatrixView> views;
     std::vector<std::vector<std::string>> names;
+    std::vector<const Tree*> given;
     // What the supply throws is its next matrix's fault: the matrices
     // before it are rebuilt first, so that their faults come first.
     std::exception_ptr supply_failure;
@@ -122,12 +151,21 @@ void TreeCollector::add_supply(MatrixSupply& supply, rf::Cancellation& cancellat
                 more = false;
                 break;
             }
-            bytes += 8 * static_cast<std::size_t>(std::max<std::int64_t>(cells_of(next->view), 0));
-            views.push_back(next->view);
-            names.push_back(std::move(next->names));
+            if (next->tree) {
+                names.push_back(next->tree->names());
+                views.push_back({});
+            } else {
+                bytes += 8 * static_cast<std::size_t>(std::max<std::int64_t>(cells_of(next->view), 0));
+                names.push_back(std::move(next->names));
+                views.push_back(next->view);
+            }
             batch.push_back(std::move(*next));
         }
-        rebuild_batch(views, names, cancellation);
+        given.clear();
+        for (const MatrixSupply::Matrix& item : batch) { // the batch holds its items in place from here on
+            given.push_back(item.tree ? &*item.tree : nullptr);
+        }
+        rebuild_batch(views, names, given, cancellation);
         views.clear();
         names.clear();
         batch.clear(); // the owners go on this thread, as promised
@@ -154,13 +192,13 @@ void TreeCollector::rebuild_view(const MatrixView& view, std::size_t index, Work
 }
 
 void TreeCollector::rebuild_batch(std::span<const MatrixView> views, std::span<const std::vector<std::string>> names,
-                                  rf::Cancellation& cancellation) {
-    if (views.empty()) {
+                                  std::span<const Tree* const> given, rf::Cancellation& cancellation) {
+    if (views.empty() && given.empty()) {
         return;
     }
     const LeafNames before = names_;
     try {
-        rebuild_named_batch(views, names, cancellation);
+        rebuild_named_batch(views, names, given, cancellation);
     } catch (...) {
         if (size_ == 0) {
             names_ = before; // nothing kept, nothing fixed
@@ -170,7 +208,9 @@ void TreeCollector::rebuild_batch(std::span<const MatrixView> views, std::span<c
 }
 
 void TreeCollector::rebuild_named_batch(std::span<const MatrixView> views,
-                                        std::span<const std::vector<std::string>> names, rf::Cancellation& cancellation) {
+                                        std::span<const std::vector<std::string>> names,
+                                        std::span<const Tree* const> given, rf::Cancellation& cancellation) {
+    const std::size_t count = std::max(views.size(), given.size());
     std::int64_t cells = 0;
     for (const MatrixView& view : views) {
         cells += std::max<std::int64_t>(cells_of(view), 0);
@@ -180,22 +220,31 @@ void TreeCollector::rebuild_named_batch(std::span<const MatrixView> views,
     }
     const std::size_t members = team_ && views.size() > 1 ? team_->size() : 1;
     workspaces_.resize(std::max(workspaces_.size(), members));
-    std::vector<Outcome> outcomes(views.size());
+    std::vector<Outcome> outcomes(count);
     // Names are matched in matrix order, here: a mismatch is that matrix's
-    // failure, reported in its turn.
+    // failure, reported in its turn. Trees given as trees need no more.
     const std::vector<std::string> no_names;
-    for (std::size_t k = 0; k < views.size(); ++k) {
+    for (std::size_t k = 0; k < count; ++k) {
         try {
-            outcomes[k].order = names_.order_of(k < names.size() ? names[k] : no_names);
+            const bool tree = k < given.size() && given[k] != nullptr;
+            outcomes[k].order = names_.order_of(k < names.size() ? names[k] : no_names, tree);
+            if (k < given.size() && given[k] != nullptr) {
+                outcomes[k].judged = judged_as_given(*given[k], outcomes[k].order);
+                outcomes[k].leaf_count = given[k]->leaf_count();
+                outcomes[k].done = true;
+            }
         } catch (const LeafNames::Mismatch& mismatch) {
             outcomes[k].failure = std::make_exception_ptr(
                 matrix_error(ErrorKind::bad_argument, {size_ + k, std::nullopt, std::nullopt}, mismatch.what));
+            outcomes[k].done = true;
+        } catch (...) {
+            outcomes[k].failure = std::current_exception();
             outcomes[k].done = true;
         }
     }
     std::atomic<std::size_t> next{0};
     auto job = [&](std::size_t member) noexcept {
-        for (std::size_t k = next++; k < views.size(); k = next++) {
+        for (std::size_t k = next++; k < count; k = next++) {
             if (member == 0 ? cancellation.poll() : cancellation.stopped()) {
                 return;
             }

@@ -63,6 +63,9 @@ public:
     // leaves in the order of `names` (which the first matrix's fix).
     void add(const rf::DistanceMatrix& matrix, const std::vector<std::string>& names);
 
+    // A tree as it is, its leaves matched to the first's by name.
+    void add(const Tree& tree);
+
     // Matrices in memory, checked, put in the first matrix's order of names,
     // copied and rebuilt a batch at a time, until `cancellation` stops them
     // (rf::Cancelled).
@@ -83,10 +86,13 @@ private:
     struct Outcome;
     struct Workspace;
     using Judged = JudgedTree;
+    // `given[k]`, where there is one, is a tree given as a tree in place of
+    // matrix k.
     void rebuild_batch(std::span<const MatrixView> views, std::span<const std::vector<std::string>> names,
-                       rf::Cancellation& cancellation);
+                       std::span<const Tree* const> given, rf::Cancellation& cancellation);
     void rebuild_named_batch(std::span<const MatrixView> views, std::span<const std::vector<std::string>> names,
-                             rf::Cancellation& cancellation);
+                             std::span<const Tree* const> given, rf::Cancellation& cancellation);
+    [[nodiscard]] Judged judged_as_given(const Tree& tree, const std::optional<std::vector<std::int32_t>>& order) const;
     void rebuild_view(const MatrixView& view, std::size_t index, Workspace& workspace, Outcome& outcome) const;
     void keep(Judged judged, std::int32_t n);
     [[nodiscard]] std::size_t batch_size() const noexcept;

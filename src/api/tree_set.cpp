@@ -53,6 +53,25 @@ void TreeSet::add(const MatrixView& matrix, std::vector<std::string> names) {
     add_all(one);
 }
 
+void TreeSet::add(const Tree& tree) {
+    class One final : public MatrixSupply {
+    public:
+        explicit One(const Tree& tree) : tree_(tree) {}
+        std::optional<Matrix> next() override {
+            if (given_) {
+                return std::nullopt;
+            }
+            given_ = true;
+            return Matrix{{}, nullptr, {}, tree_};
+        }
+
+    private:
+        const Tree& tree_;
+        bool given_ = false;
+    } one(tree);
+    add_all(one);
+}
+
 void TreeSet::add_all(std::span<const MatrixView> matrices) {
     detail::guarded("rebuilding the trees", [&] {
         rf::Cancellation cancellation(state_->options.interrupted);

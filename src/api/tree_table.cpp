@@ -9,6 +9,7 @@
 #include "cancellation.hpp"
 #include "distance_rows.hpp"
 #include "guarded_call.hpp"
+#include "messages.hpp"
 #include "thread_team.hpp"
 #include "tree_table_state.hpp"
 
@@ -22,6 +23,21 @@ constexpr std::size_t CELLS_WORTH_SHARING = std::size_t{1} << 14;
 void check_lengths_kept(const TableRequest& request, bool keep_lengths) {
     if (request.metric != Metric::rf && !keep_lengths) {
         throw Error(ErrorKind::bad_argument, "the edge lengths were not kept: only the rf metric can be asked for");
+    }
+}
+
+// Weighted distances need every edge's length: a tree given without one
+// is refused by its place.
+void check_lengths_given(const TableRequest& request, const std::vector<detail::TreeVerdict>& verdicts) {
+    if (request.metric == Metric::rf) {
+        return;
+    }
+    for (std::size_t k = 0; k < verdicts.size(); ++k) {
+        if (!verdicts[k].has_lengths) {
+            throw detail::matrix_error(ErrorKind::bad_argument, {k, std::nullopt, std::nullopt},
+                                       std::string("is a tree without the length of some edge: ") +
+                                           (request.metric == Metric::wrf ? "wrf" : "kf") + " needs every edge's length");
+        }
     }
 }
 
@@ -68,6 +84,8 @@ std::size_t TreeTable::cells(const TableRequest& request) const noexcept {
         return std::min<std::size_t>(m, 1) * m;
     case Rows::condensed:
         return m * (m - std::min<std::size_t>(m, 1)) / 2;
+    case Rows::across:
+        return std::min(request.first_set, m) * (m - std::min(request.first_set, m));
     case Rows::all:
         break;
     }
@@ -81,14 +99,17 @@ template <typename Store>
 void TreeTable::fill_rows(const TableRequest& request, std::size_t out_size, const Store& store) const {
     check_request(request);
     check_lengths_kept(request, state_->keep_lengths);
+    check_lengths_given(request, state_->verdicts);
     if (out_size != cells(request)) {
         throw Error(ErrorKind::bad_argument,
                     "room for " + std::to_string(out_size) + " distances, not " + std::to_string(cells(request)));
     }
     detail::guarded("the table of distances", [&] {
         const std::size_t m = size();
-        const std::size_t rows = request.rows == Rows::first ? std::min<std::size_t>(m, 1)
+        const std::size_t split = std::min(request.first_set, m);
+        const std::size_t rows = request.rows == Rows::first       ? std::min<std::size_t>(m, 1)
                                  : request.rows == Rows::condensed ? m - std::min<std::size_t>(m, 1)
+                                 : request.rows == Rows::across    ? split
                                                                    : m;
         const bool condensed = request.rows == Rows::condensed;
         const rf::DistanceRows table(state_->numbered, request.metric, request.normalised);
@@ -108,6 +129,8 @@ void TreeTable::fill_rows(const TableRequest& request, std::size_t out_size, con
                     row[t] = 0.0; // a tree left out is 0 from itself too: the table stays a distance table
                     if (condensed) { // the cells after the diagonal; rows before t hold m-1, m-2, ... of them
                         store(t * (m - 1) - t * (t - 1) / 2, std::span<const double>(row).subspan(t + 1));
+                    } else if (request.rows == Rows::across) {
+                        store(t * (m - split), std::span<const double>(row).subspan(split));
                     } else {
                         store(t * m, row);
                     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <vector>
 
 #include "cluster_children.hpp"
@@ -28,7 +29,11 @@ void append_leaf(std::string& line, std::int32_t leaf, const std::vector<std::st
     line.append(text, std::to_chars(text, text + sizeof text, leaf).ptr);
 }
 
+// A tree read without lengths has NaN for them: none is written.
 void append_length(std::string& line, double length) {
+    if (std::isnan(length)) {
+        return;
+    }
     char text[SHORT_DECIMAL_MAX_CHARS];
     line.push_back(':');
     line.append(text, write_short_decimal(text, length));
@@ -61,7 +66,7 @@ void append_newick(const ClusterTree& tree, std::string& line, const std::vector
     if (tree.leaf[top_index] != 0) { // two leaves: the root sits on leaf 2
         line += ',';
         append_leaf(line, tree.leaf[top_index], names);
-        line += ":0);\n";
+        line += std::isnan(tree.edge_length[top_index]) ? ");\n" : ":0);\n";
         return;
     }
     // Depth first without recursion: a caterpillar's depth is n.

@@ -3,7 +3,8 @@
 // next to leaf 1, which is its first child:
 //   (1:L,(2:a,3:b):c,4:d);
 // With two leaves there is no inner node: (1:L,2:0); puts the root at leaf 2.
-// Leaves may be given names instead, quoted where Newick needs it.
+// Leaves may be given names instead, quoted where Newick needs it. A length
+// that is NaN (a tree read without lengths) is left out.
 #pragma once
 
 #include <cstdint>

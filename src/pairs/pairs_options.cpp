@@ -54,7 +54,7 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
         } else if (arg == "--format") {
             const std::optional<FileFormat> format = has_value ? rf_compare::file_format_named(argv[++a]) : std::nullopt;
             if (!format) {
-                return UsageError{"--format needs auto, rf, phylip, csv or tsv"};
+                return UsageError{"--format needs auto, rf, phylip, csv, tsv, newick or nexus"};
             }
             options.format = *format;
         } else if (arg == "--misfit") {
@@ -93,13 +93,16 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
 
 const char* usage_text() {
     return "Usage: rf_pairs MATRIX_FILE... [options]\n"
+           "       rf_pairs TREE_FILE... [options]\n"
            "Rebuilds the tree of every additive distance matrix in the MATRIX_FILEs, their\n"
-           "matrices in the order given, and writes the distance of every tree to every\n"
-           "other as a tab-separated table: a header line \"matrix 1 2 ... m\", then one\n"
-           "line per tree, its number first. A matrix that is not additive gets NA in its\n"
-           "row and column. Leaves are matched by name where the files name them.\n"
+           "matrices in the order given (or reads the trees of Newick or NEXUS files), and\n"
+           "writes the distance of every tree to every other as a tab-separated table: a\n"
+           "header line \"matrix 1 2 ... m\", then one line per tree, its number first. A\n"
+           "matrix that is not additive gets NA in its row and column. Leaves are matched\n"
+           "by name where the files name them.\n"
            "\n"
-           "  -m M           read only the first M matrices (the files must hold them)\n"
+           "  -m M           read only the first M matrices or trees (the files must hold\n"
+           "                 them)\n"
            "  --format NAME  the files' format (auto, the default, tells it from their\n"
            "                 first lines):\n"
            "                   rf      n, then n-by-n matrices of numbers (rf_compare's)\n"
@@ -111,6 +114,12 @@ const char* usage_text() {
            "                           their name, fields separated by , or ; (or rows\n"
            "                           of numbers alone); one matrix per file\n"
            "                   tsv     the same with tabs\n"
+           "                   newick  trees: one or more Newick trees, each ending in ;\n"
+           "                   nexus   trees: a NEXUS file's trees block, with or\n"
+           "                           without a translate table\n"
+           "                 A tree without the length of some edge is compared by rf\n"
+           "                 only. --leaf-names, --misfit, --tolerance and --strict are\n"
+           "                 for matrices.\n"
            "  --leaf-names FILE  the leaves' names, one per line, for files in the\n"
            "                 rf format, which has none\n"
            "  --metric NAME  how two trees are compared, over every split (edge) of\n"

@@ -12,6 +12,7 @@
 #include "messages.hpp"
 #include "newick.hpp"
 #include "short_decimal.hpp"
+#include "rf_compare/tree_reader.hpp"
 #include "tree_collector.hpp"
 
 namespace rf {
@@ -141,26 +142,47 @@ bool files_collide(const PairsOptions& options, std::FILE* err) {
     return false;
 }
 
+// The first option given that only matrices can take, or null.
+const char* matrix_option(const PairsOptions& options) {
+    if (options.leaf_names_file) {
+        return "--leaf-names";
+    }
+    if (options.misfit_file) {
+        return "--misfit";
+    }
+    if (options.strict) {
+        return "--strict";
+    }
+    if (options.tolerance.scale != rf_compare::Tolerance::Scale::absolute || options.tolerance.zero != rf_compare::Tolerance().zero) {
+        return "--tolerance";
+    }
+    return nullptr;
+}
+
 } // namespace
 
 int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FILE* err, const ReaderSettings& reading) {
+    bool tree_files = false;
     try {
         if (api::guarded("checking the files", [&] { return files_collide(options, err); })) {
             return EXIT_USAGE;
         }
+        tree_files = rf_compare::is_tree_file(options.matrix_files.front(), options.format);
     } catch (const rf_compare::Error& e) {
         report(err, std::string_view(e.what()));
         return EXIT_BAD_INPUT;
+    }
+    if (tree_files) {
+        if (const char* option = matrix_option(options)) {
+            report(err, option, " applies to matrices, and ", options.matrix_files.front(), " holds trees",
+                   "; see rf_pairs --help");
+            return EXIT_USAGE;
+        }
     }
     bool skipped_any = false;
     NumberedTrees trees;
     std::vector<api::TreeVerdict> verdicts;
     try {
-        api::MatrixSource input = api::guarded("reading the matrix files", [&] {
-            return api::MatrixSource(options.matrix_files,
-                                     {options.matrix_count, options.format, leaf_names(options.leaf_names_file)}, reading);
-        });
-        static_cast<void>(input.leaf_count());
         std::optional<LineFile> newick_file;
         if (options.newick_file) {
             newick_file = LineFile::create(*options.newick_file, output.write);
@@ -170,22 +192,59 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
             }
         }
         NewickLines newick(std::move(newick_file));
-        trees = api::guarded("rebuilding the trees", [&] {
-            api::TreeCollector collector(
-                {true, options.metric != Metric::rf, reading.threads, options.tolerance, options.strict, true},
-                [&](std::size_t index, const std::optional<ClusterTree>& tree, const api::TreeVerdict& verdict) {
+        const api::CollectorSettings settings{true, options.metric != Metric::rf, reading.threads, options.tolerance,
+                                              options.strict, true};
+        if (tree_files) {
+            trees = api::guarded("reading the trees", [&] {
+                const std::vector<std::string>* names = nullptr;
+                api::TreeCollector collector(settings, [&](std::size_t, const std::optional<ClusterTree>& tree,
+                                                           const api::TreeVerdict&) { newick.write(tree, *names); });
+                names = &collector.names();
+                rf_compare::TreeReader reader(options.matrix_files, options.format);
+                while (!options.matrix_count || reader.count() < *options.matrix_count) {
+                    const std::optional<rf_compare::Tree> tree = reader.next();
                     if (!tree) {
-                        report(err, "matrix ", std::to_string(index + 1), ": ", verdict.left_out);
-                        skipped_any = true;
+                        break;
                     }
-                    newick.write(tree, input.names());
-                });
-            while (const DistanceMatrix* matrix = input.next()) {
-                collector.add(*matrix, input.names());
-            }
-            verdicts = collector.verdicts();
-            return collector.finish();
-        });
+                    if (options.metric != Metric::rf && !tree->has_lengths()) {
+                        throw rf_compare::Error(rf_compare::ErrorKind::bad_input,
+                                                "tree " + std::to_string(reader.count()) +
+                                                    " has an edge without a length: wrf and kf need every edge's length");
+                    }
+                    collector.add(*tree);
+                }
+                if (options.matrix_count && reader.count() < *options.matrix_count) {
+                    throw rf_compare::Error(rf_compare::ErrorKind::bad_input,
+                                            "the files hold " + std::to_string(reader.count()) + " trees, " +
+                                                std::to_string(*options.matrix_count) + " asked for");
+                }
+                verdicts = collector.verdicts();
+                return collector.finish();
+            });
+        } else {
+            api::MatrixSource input = api::guarded("reading the matrix files", [&] {
+                return api::MatrixSource(options.matrix_files,
+                                         {options.matrix_count, options.format, leaf_names(options.leaf_names_file)},
+                                         reading);
+            });
+            static_cast<void>(input.leaf_count());
+            trees = api::guarded("rebuilding the trees", [&] {
+                api::TreeCollector collector(
+                    settings,
+                    [&](std::size_t index, const std::optional<ClusterTree>& tree, const api::TreeVerdict& verdict) {
+                        if (!tree) {
+                            report(err, "matrix ", std::to_string(index + 1), ": ", verdict.left_out);
+                            skipped_any = true;
+                        }
+                        newick.write(tree, input.names());
+                    });
+                while (const DistanceMatrix* matrix = input.next()) {
+                    collector.add(*matrix, input.names());
+                }
+                verdicts = collector.verdicts();
+                return collector.finish();
+            });
+        }
         newick.close();
         if (options.misfit_file && !write_misfits(*options.misfit_file, verdicts, output.write)) {
             report(err, "File ", *options.misfit_file, " could not be written");

@@ -35,15 +35,17 @@ long long read_file(int descriptor, char* buffer, std::size_t size) {
 struct FileKind {
     bool folder;
     bool regular;
+    std::size_t size;
 };
 
 // Windows refuses to open a folder; elsewhere it opens and reads as nothing.
 FileKind kind_of(int descriptor) {
     struct stat status {};
     if (::fstat(descriptor, &status) != 0) {
-        return {false, false};
+        return {false, false, 0};
     }
-    return {S_ISDIR(status.st_mode), S_ISREG(status.st_mode)};
+    const bool regular = S_ISREG(status.st_mode);
+    return {S_ISDIR(status.st_mode), regular, regular && status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0};
 }
 
 // Windows refuses to open a folder, with EACCES.
@@ -65,6 +67,7 @@ OpenedFile InputFile::open(const std::string& name) {
     }
     const FileKind kind = kind_of(descriptor);
     InputFile file(descriptor, kind.regular);
+    file.size_ = kind.size;
     if (kind.folder) {
         return {std::nullopt, EISDIR};
     }
@@ -72,12 +75,13 @@ OpenedFile InputFile::open(const std::string& name) {
 }
 
 InputFile::InputFile(InputFile&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_),
+    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_), size_(other.size_),
       given_back_(std::move(other.given_back_)), given_back_at_(other.given_back_at_) {}
 
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
     std::swap(descriptor_, other.descriptor_);
     std::swap(regular_, other.regular_);
+    std::swap(size_, other.size_);
     std::swap(given_back_, other.given_back_);
     std::swap(given_back_at_, other.given_back_at_);
     return *this;

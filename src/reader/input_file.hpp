@@ -33,11 +33,15 @@ public:
     // unlike a pipe, a FIFO or a terminal.
     [[nodiscard]] bool is_regular_file() const noexcept { return regular_; }
 
+    // A file on disk's size when it was opened; 0 for anything else.
+    [[nodiscard]] std::size_t size_when_opened() const noexcept { return size_; }
+
 private:
     InputFile(int descriptor, bool regular) noexcept : descriptor_(descriptor), regular_(regular) {}
 
     int descriptor_;
     bool regular_;
+    std::size_t size_ = 0;
     std::string given_back_;
     std::size_t given_back_at_ = 0;
 };

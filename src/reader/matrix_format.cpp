@@ -1,6 +1,7 @@
 #include "matrix_format.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,17 @@ std::string_view first_line(std::string_view text, std::size_t& after) {
 Recognised recognise_format(std::string_view start) {
     std::size_t after = 0;
     const std::string_view line = first_line(start, after);
+    const std::size_t first = line.find_first_not_of(" \t\r\v\f");
+    if (first != std::string_view::npos && (line[first] == '(' || line[first] == '[')) {
+        return {MatrixFormat::newick, {}}; // a tree, or a comment before one
+    }
+    if (first != std::string_view::npos && line.size() - first >= 6) {
+        std::string head(line.substr(first, 6));
+        std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (head == "#NEXUS") {
+            return {MatrixFormat::nexus, {}};
+        }
+    }
     const std::vector<std::string_view> words = words_of(line);
     if (line.find_first_of(",;") != std::string_view::npos) {
         return {MatrixFormat::csv, {}};
@@ -49,6 +61,35 @@ Recognised recognise_format(std::string_view start) {
     // what is wrong with it.
     const bool number = following.empty() || following.size() > LONGEST_WORD || is_decimal_number(following);
     return {number ? MatrixFormat::rf : MatrixFormat::phylip, {}};
+}
+
+// The start of a file, enough to recognise its format: its first two lines
+// that hold more than white space, or 64 KiB, or all of it.
+std::string read_start(InputFile& file) {
+    constexpr std::size_t MOST = std::size_t{64} << 10;
+    std::string start;
+    char block[4096];
+    while (start.size() < MOST) {
+        std::size_t lines = 0;
+        bool blank = true;
+        for (const char c : start) {
+            if (c == '\n') {
+                lines += blank ? 0 : 1;
+                blank = true;
+            } else if (c != ' ' && c != '\t' && c != '\r') {
+                blank = false;
+            }
+        }
+        if (lines >= 2) {
+            break;
+        }
+        const std::size_t got = file.read_some(block, sizeof block);
+        if (got == 0) {
+            break;
+        }
+        start.append(block, got);
+    }
+    return start;
 }
 
 } // namespace rf

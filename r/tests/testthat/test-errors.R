@@ -25,7 +25,7 @@ bad_calls <- list(
        "matrix 2: the entry at row 1, column 2 is 2e+307: sums of entries this large overflow"),
   list(quote(rebuild(edge_34, tolerance = -1)), "tolerance must be absolute, relative or a positive number, not -1"),
   list(quote(rebuild(edge_34, tolerance = c(1, 2))), "tolerance must be absolute, relative or a positive number"),
-  list(quote(rf_pairs(edge_34)), "matrices must be a list of matrices or an array with dim c(n, n, m)"),
+  list(quote(rf_pairs(edge_34)), "matrices must be a list of matrices or trees, a multiPhylo, or an array with dim c(n, n, m)"),
   list(quote(rf_pairs(list(edge_34), metric = "kf", normalised = TRUE)),
        "normalised applies to metric rf only: kf has no largest possible value"),
   list(quote(rf_pairs(list(named(edge_34, letters[1:4]), edge_34))),

@@ -102,3 +102,28 @@ test_that("with a relative tolerance the unit makes no difference", {
                  ignore_attr = TRUE, tolerance = 1e-9, info = k)
   }
 })
+
+test_that("trees as trees: phylo, multiPhylo and tree files give phangorn's tables and their matrices'", {
+  trees <- random_trees(6, 11, 7)
+  trees[[3]] <- ape::collapse.singles(ape::di2multi(trees[[3]], tol = 0.3))  # polytomies
+  trees[[4]] <- ape::unroot(trees[[4]])
+  class(trees) <- "multiPhylo"
+  expect_equal(as.matrix(rf_pairs(trees)), as.matrix(phangorn::RF.dist(trees)), ignore_attr = TRUE)
+  expect_equal(as.matrix(rf_pairs(trees, metric = "wrf")), as.matrix(phangorn::wRF.dist(trees)),
+               ignore_attr = TRUE, tolerance = 1e-9)
+  expect_equal(as.matrix(rf_pairs(trees, metric = "kf")), as.matrix(phangorn::KF.dist(trees)),
+               ignore_attr = TRUE, tolerance = 1e-9)
+  matrices <- lapply(trees, ape::cophenetic.phylo)
+  expect_equal(as.matrix(rf_pairs(c(lapply(1:3, function(k) trees[[k]]), matrices[4:6]), metric = "kf")),
+               as.matrix(rf_pairs(matrices, metric = "kf")), ignore_attr = TRUE, tolerance = 1e-9)
+  path <- tempfile(fileext = ".nex")
+  ape::write.nexus(trees, file = path)  # with a translate table
+  expect_true(any(grepl("TRANSLATE", readLines(path), ignore.case = TRUE)))
+  back <- read_trees(path)
+  expect_s3_class(back, "multiPhylo")
+  expect_equal(as.matrix(rf_pairs(back, metric = "kf")), as.matrix(rf_pairs(trees, metric = "kf")),
+               ignore_attr = TRUE, tolerance = 1e-9)
+  across <- rf_pairs(trees[1:2], tree2 = trees[3:6])
+  expect_equal(dim(across), c(2L, 4L))
+  expect_equal(unname(unclass(across)[2, 3]), unname(phangorn::RF.dist(trees[[2]], trees[[5]])), ignore_attr = TRUE)
+})
