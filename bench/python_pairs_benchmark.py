@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """rf_compare.pairs on a 3-D array in memory against rf_pairs on the same
 matrices as a file, run alternately; prints each round's times, the
-medians and their ratio, and fails if the tables differ.
+medians and their ratio, and fails if the tables differ. Then the fixed
+cost of a call: pairs() on two matrices of 4 leaves against rebuild() on
+one.
 
     bench/python_pairs_benchmark.py RF_PAIRS MATRIX_FILE [ROUNDS] [METRIC]
 """
@@ -10,6 +12,7 @@ import statistics
 import subprocess
 import sys
 import time
+import timeit
 
 import numpy as np
 
@@ -39,6 +42,11 @@ def main() -> int:
     print("pairs() s   " + " ".join(f"{t:.3f}" for t in in_memory))
     print("rf_pairs s  " + " ".join(f"{t:.3f}" for t in from_file))
     print(f"median: pairs() {memory:.3f} s, rf_pairs {program:.3f} s, ratio {memory / program:.2f}")
+    small = np.array([[0, 2, 3, 3], [2, 0, 3, 3], [3, 3, 0, 2], [3, 3, 2, 0]], dtype=float)
+    calls = 2000
+    one = min(timeit.repeat(lambda: rf_compare.rebuild(small), number=calls, repeat=rounds)) / calls
+    two = min(timeit.repeat(lambda: rf_compare.pairs([small, small]), number=calls, repeat=rounds)) / calls
+    print(f"small calls: rebuild() {one * 1e6:.1f} us, pairs() of two {two * 1e6:.1f} us, {(two - one) * 1e6:.1f} us more")
     return 0
 
 

@@ -59,6 +59,8 @@ std::vector<PairsCase> cases() {
         {"four trees, options after the file", FOUR, {"in.txt", "--newick", "out.nwk"},
          "matrix\t1\t2\t3\t4\n1\t0\t2\t1\t1\n2\t2\t0\t1\t1\n3\t1\t1\t0\t0\n4\t1\t1\t0\t0\n", "", 0,
          "(1:1,2:1,(3:1,4:1):1);\n(1:1,3:1,(2:1,4:1):1);\n(1:1,2:1,3:1,4:1);\n(1:1,2:1,3:1,4:1);\n"},
+        {"three threads: the same", FOUR, {"in.txt", "--threads", "3"},
+         "matrix\t1\t2\t3\t4\n1\t0\t2\t1\t1\n2\t2\t0\t1\t1\n3\t1\t1\t0\t0\n4\t1\t1\t0\t0\n", "", 0},
         {"normalised: two stars are 0 apart", FOUR, {"--normalised", "in.txt"},
          "matrix\t1\t2\t3\t4\n1\t0.000000\t1.000000\t1.000000\t1.000000\n2\t1.000000\t0.000000\t1.000000\t1.000000\n"
          "3\t1.000000\t1.000000\t0.000000\t0.000000\n4\t1.000000\t1.000000\t0.000000\t0.000000\n",

@@ -84,6 +84,9 @@ __all__ = [
 __version__: str = _core.version()
 
 MatrixLike = npt.ArrayLike
+FloatArray = npt.NDArray[np.float64]
+Table = Union[npt.NDArray[np.float64], npt.NDArray[np.int64]]
+PathName = Union[str, "os.PathLike[str]"]
 Metric = Literal["rf", "wrf", "kf"]
 FileFormat = Literal["auto", "rf", "phylip", "csv", "tsv"]
 WhenNotAdditive = Literal["raise", "nan"]
@@ -103,7 +106,7 @@ class NotAdditiveError(ValueError):
         super().__init__(message)
         self.index = index
 
-    def __reduce__(self):  # pickling keeps the index
+    def __reduce__(self) -> tuple[type[NotAdditiveError], tuple[str, int]]:  # pickling keeps the index
         return (type(self), (self.args[0], self.index))
 
 
@@ -115,10 +118,10 @@ class NotTreeMetricWarning(UserWarning):
 
 
 def read_matrices(
-    path: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]],
+    path: Union[PathName, Sequence[PathName]],
     m: int | None = None,
     format: FileFormat = "auto",
-) -> Iterator[np.ndarray]:
+) -> Iterator[FloatArray]:
     """Reads matrix files one matrix at a time, as the programs read them.
 
     The files may be in the programs' own format (n, then matrices of n
@@ -164,7 +167,7 @@ def read_matrices(
 
 
 def read_trees(
-    path: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]],
+    path: Union[PathName, Sequence[PathName]],
     format: Literal["auto", "newick", "nexus"] = "auto",
 ) -> Iterator[Tree]:
     """Reads tree files one tree at a time.
@@ -394,7 +397,17 @@ def pairs(
 # library checks the rest and gives the messages.
 
 
-def _compare(given, metric, normalised, not_additive, rows, first_set, tolerance, strict, threads):
+def _compare(
+    given: Iterable[Any],
+    metric: str,
+    normalised: object,
+    not_additive: str,
+    rows: str,
+    first_set: int,
+    tolerance: object,
+    strict: object,
+    threads: object,
+) -> tuple[Table, FloatArray, str]:
     """The library's table of these matrices and trees, their misfits and
     the warning to give."""
     return _core.compare(
@@ -411,14 +424,14 @@ def _compare(given, metric, normalised, not_additive, rows, first_set, tolerance
     )
 
 
-def _answer(table: np.ndarray, found, return_misfit):
+def _answer(table: Table, found: tuple[Table, FloatArray, str], return_misfit: object) -> Any:
     """The table, and the misfits when asked for, after the warning."""
     if found[2]:
         warnings.warn(found[2], NotTreeMetricWarning, stacklevel=3)
     return (table, found[1]) if _flag(return_misfit, "return_misfit") else table
 
 
-def _tolerance(value):
+def _tolerance(value: object) -> str | float:
     if isinstance(value, str):
         return value
     if isinstance(value, (bool, np.bool_)) or not isinstance(value, (int, float, np.integer, np.floating)):
@@ -432,24 +445,24 @@ def _when_not_additive(value: str) -> bool:
     return value == "nan"
 
 
-def _flag(value, what: str) -> bool:
+def _flag(value: object, what: str) -> bool:
     if not isinstance(value, (bool, np.bool_)):
         raise ValueError(f"{what} must be True or False, not {value!r}")
     return bool(value)
 
 
-def _thread_count(value) -> int:
+def _thread_count(value: object) -> int:
     count = _whole_number(value, "threads")
     if count < 0:
         raise ValueError(f"threads must be 0 (every core) or more, not {count}")
     return count
 
 
-def _whole_number(value, what: str) -> int:
+def _whole_number(value: object, what: str) -> int:
     if isinstance(value, (bool, np.bool_)):
         raise ValueError(f"{what} must be a whole number, not {value!r}")
     try:
-        return operator.index(value)
+        return operator.index(value)  # type: ignore[arg-type]  # anything without __index__ is refused here
     except TypeError:
         raise ValueError(f"{what} must be a whole number, not {value!r}") from None
 
@@ -459,12 +472,12 @@ class _Named:
 
     __slots__ = ("matrix", "names")
 
-    def __init__(self, matrix: MatrixLike, names: Sequence[str]) -> None:
+    def __init__(self, matrix: Any, names: Sequence[str] | None) -> None:
         self.matrix = matrix
         self.names = names
 
 
-def _labelled(matrices, names):
+def _labelled(matrices: object, names: Iterable[Sequence[str] | None] | None) -> Iterable[Any]:
     matrices = _matrices(matrices)
     if names is None:
         return matrices
@@ -473,7 +486,7 @@ def _labelled(matrices, names):
     return _named_pairs(matrices, names)
 
 
-def _named_pairs(matrices, names):
+def _named_pairs(matrices: Iterable[Any], names: Iterable[Sequence[str] | None]) -> Iterator[_Named]:
     name_lists = iter(names)
     for k, matrix in enumerate(matrices):
         try:
@@ -482,7 +495,7 @@ def _named_pairs(matrices, names):
             raise ValueError(f"names has {k} sequences of names, for more matrices") from None
 
 
-def _item(value, index: int | None):
+def _item(value: object, index: int | None) -> tuple[Tree | FloatArray, list[str] | None]:
     """A tree given as a tree (a Tree, a Newick string, a dendropy Tree) as
     a Tree; anything else as a matrix, by _matrix."""
     if isinstance(value, _Named) and value.names is None:  # names=[None, ...]: a tree's, or none
@@ -496,7 +509,7 @@ def _item(value, index: int | None):
     return _matrix(value, index)
 
 
-def _matrix(value, index: int | None) -> tuple[np.ndarray, list[str] | None]:
+def _matrix(value: Any, index: int | None) -> tuple[FloatArray, list[str] | None]:
     """One matrix as a 2-D float64 array (no copy where there is one
     already) and its leaves' names, or None."""
     what = "matrix" if index is None else f"matrices[{index}]"
@@ -510,6 +523,7 @@ def _matrix(value, index: int | None) -> tuple[np.ndarray, list[str] | None]:
             raise ValueError(f"{what}: its row labels are not its column labels")
         value = value.to_numpy()[[rows.index(label) for label in columns]] if rows != columns else value.to_numpy()
         names = columns
+    array: npt.NDArray[Any] | None
     try:
         array = np.asarray(value)
         if array.dtype.kind == "O":  # None would become NaN: named as itself
@@ -531,13 +545,13 @@ def _matrix(value, index: int | None) -> tuple[np.ndarray, list[str] | None]:
     return array.astype(np.float64, copy=False), names
 
 
-def _matrices(matrices):
+def _matrices(matrices: object) -> Iterable[Any]:
     if isinstance(matrices, np.ndarray) and matrices.ndim != 3 or not isinstance(matrices, Iterable):
         raise ValueError(f"matrices must be a 3-D array or an iterable of 2-D arrays, not {_describe(matrices)}")
     return matrices
 
 
-def _describe(value) -> str:
+def _describe(value: object) -> str:
     shape = getattr(value, "shape", None)
     return f"an array of shape {shape}" if shape is not None else type(value).__name__
 

@@ -19,6 +19,7 @@ class MatrixReader:
 class Misfit:
     """How far a tree's path lengths are from its matrix."""
 
+    def __init__(self, made_by_functions: Never, /) -> None: ...
     @property
     def absolute(self) -> float: ...
     @property
@@ -36,7 +37,7 @@ class Tree:
     Made by rebuild(), read_trees() and Tree.from_newick(), not by Tree().
     """
 
-    def __init__(self, *args: Never) -> None: ...
+    def __init__(self, made_by_functions: Never, /) -> None: ...
     @staticmethod
     def from_newick(text: str) -> Tree:
         """The first tree of Newick text."""

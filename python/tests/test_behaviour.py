@@ -10,6 +10,8 @@ import threading
 import time
 from pathlib import Path
 
+import pickle
+import tracemalloc
 import warnings
 
 import dendropy
@@ -56,6 +58,12 @@ BAD_CALLS = [
     ("unknown not_additive", lambda: rf_compare.first_against_others([EDGE_34], not_additive="skip"), ValueError,
      "not_additive must be 'raise' or 'nan', not 'skip'"),
     ("names: too few", lambda: rf_compare.rebuild(EDGE_34, names=["a", "b"]), ValueError, "2 names for 4 leaves"),
+    ("None", lambda: rf_compare.pairs([EDGE_34, [[0, 1], [None, 0]]]), ValueError, "matrices[1][1, 0] is None, not a number"),
+    ("a lone surrogate", lambda: rf_compare.rebuild(EDGE_34, names=["a", "b", "c", "\udc80"]), ValueError,
+     "the names of matrix must be text that UTF-8 can write, not '\\udc80'"),
+    ("threads", lambda: rf_compare.pairs([EDGE_34], threads=-1), ValueError, "threads must be 0 (every core) or more, not -1"),
+    ("condensed two sets", lambda: rf_compare.pairs([EDGE_34], [EDGE_34], condensed=True), ValueError,
+     "condensed applies to one set of trees, not to two"),
     ("names: twice", lambda: rf_compare.rebuild(EDGE_34, names=["a", "b", "a", "c"]), ValueError,
      "names must be distinct: 'a' is given twice"),
     ("not additive", lambda: rf_compare.pairs([EDGE_34, EDGE_24, SKEWED]), rf_compare.NotAdditiveError,
@@ -266,3 +274,64 @@ def test_ctrl_c_stops_a_long_call_within_half_a_second(rng):
         finally:
             timer.join()
         assert stopped - sent[0] < 0.5, (delay, whole, stopped - sent[0])
+
+
+def test_a_tree_can_be_taken_apart_and_pickled_exactly(rng):
+    tree = random_tree(9, rng, star_nodes=True)
+    names = [f"leaf {k}" for k in range(9)]
+    for rebuilt in (rf_compare.rebuild(tree.path_lengths(), names=names), rf_compare.rebuild(tree.path_lengths())):
+        parent, child, length = rebuilt.edges()
+        assert parent.dtype == np.int32 and child.dtype == np.int32 and length.dtype == np.float64
+        # the path lengths again, from the edges: leaves 1..n, the root n + 1
+        up = {int(c): (int(p), float(w)) for p, c, w in zip(parent, child, length)}
+        def path_to_root(node):
+            path = {node: 0.0}
+            while node in up:
+                node, w = up[node][0], path[node] + up[node][1]
+                path[node] = w
+            return path
+        d = np.zeros((9, 9))
+        for i in range(9):
+            a = path_to_root(i + 1)
+            for j in range(9):
+                b = path_to_root(j + 1)
+                d[i, j] = min(a[v] + b[v] for v in a.keys() & b.keys())
+        np.testing.assert_allclose(d, tree.path_lengths(), atol=1e-12)
+        again = pickle.loads(pickle.dumps(rebuilt))
+        assert again.names == rebuilt.names and again.newick() == rebuilt.newick()
+        assert all((x == y).all() for x, y in zip(again.edges(), rebuilt.edges()))  # bit for bit
+        assert tuple(again.misfit) == tuple(rebuilt.misfit)
+        assert repr(rebuilt).startswith("Tree(9 leaves: (")
+    assert rf_compare.rebuild(tree.path_lengths(), names=names).names == tuple(names)
+    assert rf_compare.rebuild(tree.path_lengths()).names is None
+    with pytest.raises(TypeError):
+        rf_compare.Tree()
+
+
+def test_two_sets_threads_and_condensed_tables_give_the_table_s_cells(rng):
+    stack = np.stack([random_tree(10, rng).path_lengths() for _ in range(7)])
+    for metric in ("rf", "wrf", "kf"):
+        square = rf_compare.pairs(stack, metric=metric)
+        np.testing.assert_array_equal(rf_compare.pairs(stack[:3], stack[3:], metric=metric), square[:3, 3:])
+        np.testing.assert_array_equal(rf_compare.pairs(stack, metric=metric, condensed=True),
+                                      square[np.triu_indices(7, 1)])
+        np.testing.assert_array_equal(rf_compare.first_against_others(stack, metric=metric), square[0, 1:])
+        for threads in (1, 2, 3):
+            np.testing.assert_array_equal(rf_compare.pairs(stack, metric=metric, threads=threads), square)
+    np.testing.assert_array_equal(rf_compare.pairs(stack, "kf"), rf_compare.pairs(stack, metric="kf"))  # as before
+    normalised = rf_compare.first_against_others(stack, normalised=True)
+    np.testing.assert_array_equal(normalised, rf_compare.pairs(stack, normalised=True)[0, 1:])
+
+
+def test_lists_are_used_a_batch_at_a_time_as_generators_are(rng):
+    """A list of float32 matrices is made float64 a batch at a time, not all
+    at once: its peak is a generator's, far below the list's own size."""
+    base = [random_tree(300, rng).path_lengths().astype(np.float32) for _ in range(4)]
+    matrices = [base[k % 4] for k in range(120)]  # 41 MiB of float32, 82 MiB as float64
+    peaks = []
+    for given in (matrices, iter(matrices)):
+        tracemalloc.start()
+        rf_compare.pairs(given)
+        peaks.append(tracemalloc.get_traced_memory()[1])
+        tracemalloc.stop()
+    assert max(peaks) < 16 * 2**20 and peaks[0] < 2 * peaks[1] + 2**20, peaks

@@ -54,7 +54,7 @@ first_against_others <- function(matrices, not_additive = c("error", "na"), tole
   found <- compare_all(given, metric, normalised, not_additive, tolerance, strict, threads, sys.call(), rows = "first")
   warn_of_misfit(found$warning, sys.call())
   result <- found$distances[-1L]
-  names(result) <- names(given)[-1L]
+  names(result) <- labels_of(given)[-1L]
   result
 }
 
@@ -65,24 +65,39 @@ rf_pairs <- function(matrices, metric = c("rf", "wrf", "kf"), normalised = FALSE
   not_additive <- match.arg(not_additive)
   normalised <- checked_flag(if (is.null(normalize)) normalised else normalize, "normalised")
   given <- matrix_list(matrices)
-  m <- length(given)
-  labels <- if (is.null(names(given))) seq_len(m) else names(given)
+  m <- count_of(given)
+  labels <- if (is.null(labels_of(given))) seq_len(m) else labels_of(given)
   if (!is.null(tree2)) {
-    second <- matrix_list(tree2)
-    found <- compare_all(c(given, second), metric, normalised, not_additive, tolerance, strict, threads, sys.call(),
+    second <- as_list(matrix_list(tree2))
+    found <- compare_all(c(as_list(given), second), metric, normalised, not_additive, tolerance, strict, threads, sys.call(),
                          rows = "across", first_set = m)
     warn_of_misfit(found$warning, sys.call())
     table <- matrix(found$distances, nrow = m, byrow = TRUE,
                     dimnames = list(labels, if (is.null(names(second))) seq_along(second) else names(second)))
-    return(structure(table, misfit = found$misfit))
+    return(with_misfit(table, found$misfit, c(as_list(given), second)))
   }
   found <- compare_all(given, metric, normalised, not_additive, tolerance, strict, threads, sys.call(),
                        rows = "condensed")
   warn_of_misfit(found$warning, sys.call())
-  structure(found$distances, Size = m, Labels = labels, Diag = FALSE, Upper = FALSE,
-            method = if (normalised) "rf, normalised" else metric, call = match.call(), class = "dist",
-            misfit = found$misfit)
+  with_misfit(structure(found$distances, Size = m, Labels = labels, Diag = FALSE, Upper = FALSE,
+                        method = if (normalised) "rf, normalised" else metric, call = match.call(), class = "dist"),
+              found$misfit, given)
 }
+
+# A result with its matrices' misfits, where some tree was rebuilt from a
+# matrix: trees given as trees have none.
+with_misfit <- function(result, misfit, given) {
+  if (!is.array(given) && all(vapply(given, inherits, NA, "phylo"))) {
+    return(result)
+  }
+  structure(result, misfit = misfit)
+}
+
+# How many matrices, their names, and matrix k, of a list or an array.
+count_of <- function(given) if (is.array(given)) dim(given)[3L] else length(given)
+labels_of <- function(given) if (is.array(given)) dimnames(given)[[3L]] else names(given)
+matrix_at <- function(given, k) if (is.array(given)) given[, , k] else given[[k]]
+as_list <- function(given) if (is.array(given)) lapply(seq_len(count_of(given)), function(k) matrix_at(given, k)) else given
 
 # The distances of the first tree to every tree, or those of a dist, and
 # each tree's misfit (rows named as the matrices are); the library matches
@@ -92,13 +107,13 @@ compare_all <- function(given, metric, normalised, not_additive, tolerance, stri
   if (!is.numeric(threads) || length(threads) != 1L || is.na(threads) || threads < 0 || threads != round(threads)) {
     stop("threads must be 0 (every core) or a whole number of threads")
   }
-  names_of <- lapply(seq_along(given), function(k) {
+  names_of <- if (is.array(given)) list(dimnames(given)[[1L]]) else lapply(seq_along(given), function(k) {
     if (inherits(given[[k]], "phylo")) NULL else leaf_names(given[[k]], sprintf("matrix %d", k))
   })
   found <- library_result(rfc_compare(given, names_of, not_additive == "na", metric, normalised, rows, first_set,
                                       checked_tolerance(tolerance), checked_flag(strict, "strict"), as.double(threads)),
                           given, call = call)
-  rownames(found$misfit) <- names(given)
+  rownames(found$misfit) <- labels_of(given)
   found
 }
 
@@ -146,7 +161,7 @@ library_result <- function(result, given = NULL, subject = NULL, call = NULL) {
     stop(simpleError(error$message, call))
   }
   if (!is.na(error$row)) {  # an entry that is not finite, named as R names it, or one that is no distance
-    value <- given[[k]][error$row, error$column]
+    value <- matrix_at(given, k)[error$row, error$column]
     if (is.finite(value)) {
       stop(simpleError(sprintf("%s: the entry at row %d, column %d %s", what, as.integer(error$row),
                                as.integer(error$column), error$detail), call))
@@ -158,8 +173,8 @@ library_result <- function(result, given = NULL, subject = NULL, call = NULL) {
 }
 
 # A list of checked matrices and trees from a list (of matrices, dist
-# objects and phylo trees), a multiPhylo or a phylo, or an array with dim
-# c(n, n, m).
+# objects and phylo trees), a multiPhylo or a phylo; or an array with dim
+# c(n, n, m) as it is.
 matrix_list <- function(matrices) {
   if (inherits(matrices, "phylo")) {
     matrices <- list(matrices)
@@ -176,12 +191,16 @@ matrix_list <- function(matrices) {
                         "simplify2array) are compared wrongly; give them as a list"),
         call = sys.call(-1L))))
     }
-    given <- lapply(seq_len(dim(matrices)[3L]), function(k) {
-      d <- array(matrices[, , k], dim = dim(matrices)[1:2])
-      if (!is.null(names_of)) dimnames(d) <- names_of[1:2]
-      d
-    })
-    names(given) <- if (is.null(names_of)) NULL else names_of[[3L]]
+    if (!is.numeric(matrices)) {
+      stop("matrices is not numeric: it holds ", typeof(matrices), " values")
+    }
+    if (dim(matrices)[3L] == 0L) {
+      stop("no matrix given")
+    }
+    if (!is.double(matrices)) {  # only then: a changed copy of a double array is a wrapper, copied again when read
+      storage.mode(matrices) <- "double"
+    }
+    return(matrices)  # read in place by the library, not copied matrix by matrix
   } else if (is.list(matrices) && !is.data.frame(matrices)) {
     given <- matrices
   } else {

@@ -146,6 +146,38 @@ Rcpp::NumericMatrix misfit_matrix(const rf_compare::TreeTable& table) {
     return misfits;
 }
 
+// The matrices of an array with dim c(n, n, m), read where they are; every
+// one has the array's names (NULL for none).
+class ArraySupply final : public rf_compare::MatrixSupply {
+public:
+    ArraySupply(Rcpp::NumericVector cells, Rcpp::List names) : cells_(std::move(cells)), names_(std::move(names)) {
+        const Rcpp::IntegerVector dims = cells_.attr("dim");
+        rows_ = dims[0];
+        columns_ = dims[1];
+        count_ = dims[2];
+    }
+
+    std::optional<Matrix> next() override {
+        if (next_ == count_) {
+            return std::nullopt;
+        }
+        const R_xlen_t k = next_++;
+        std::vector<std::string> names;
+        if (names_.size() > 0 && !Rf_isNull(names_[0])) {
+            names = Rcpp::as<std::vector<std::string>>(names_[0]);
+        }
+        return Matrix{view_of(cells_.begin() + k * rows_ * columns_, rows_, columns_), nullptr, std::move(names)};
+    }
+
+private:
+    Rcpp::NumericVector cells_; // held for the whole call
+    Rcpp::List names_;
+    R_xlen_t rows_ = 0;
+    R_xlen_t columns_ = 0;
+    R_xlen_t count_ = 0;
+    R_xlen_t next_ = 0;
+};
+
 } // namespace
 
 // Nothing, or the library's error for a tolerance it cannot take.
@@ -224,7 +256,7 @@ SEXP rfc_rebuild(Rcpp::NumericMatrix d, SEXP tolerance, bool strict) {
 // each tree's misfit and the warning to give; or the library's error.
 // `names`: for each matrix, its leaves' names or NULL.
 // [[Rcpp::export]]
-SEXP rfc_compare(Rcpp::List matrices, Rcpp::List names, bool mark_not_additive, std::string metric,
+SEXP rfc_compare(SEXP matrices, Rcpp::List names, bool mark_not_additive, std::string metric,
                  bool normalised, std::string rows, double first_set, SEXP tolerance, bool strict, double threads) {
     return translated([&]() -> SEXP {
         const rf_compare::TableRequest request{*rf_compare::metric_named(metric), normalised,
@@ -242,8 +274,13 @@ SEXP rfc_compare(Rcpp::List matrices, Rcpp::List names, bool mark_not_additive, 
         options.threads = static_cast<std::size_t>(threads);
         options.interrupted = interrupted;
         rf_compare::TreeSet trees(options);
-        ListSupply supply(matrices, names);
-        trees.add_all(supply);
+        if (Rf_isArray(matrices) && Rf_length(Rf_getAttrib(matrices, R_DimSymbol)) == 3) {
+            ArraySupply supply(matrices, names);
+            trees.add_all(supply);
+        } else {
+            ListSupply supply(matrices, names);
+            trees.add_all(supply);
+        }
         const rf_compare::TreeTable table = trees.finish();
         Rcpp::NumericVector cells(Rcpp::no_init(static_cast<R_xlen_t>(table.cells(request))));
         table.distances(request, {cells.begin(), cells.end()});

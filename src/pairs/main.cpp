@@ -8,6 +8,7 @@
 #include "pairs_run.hpp"
 #include "reader_settings.hpp"
 #include "standard_streams.hpp"
+#include "thread_choice.hpp"
 
 namespace {
 
@@ -24,8 +25,9 @@ int run(int argc, const char* const* argv) {
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     try {
-        return rf::run_rf_pairs(std::get<rf::PairsOptions>(command), {}, stderr,
-                                rf::ReaderSettings::for_threads(rf::ThreadUse::all_usable()));
+        const auto& options = std::get<rf::PairsOptions>(command);
+        return rf::run_rf_pairs(options, {}, stderr,
+                                rf::ReaderSettings::for_threads(rf_compare::detail::thread_use(options.threads)));
     } catch (const std::bad_alloc&) { // what each step does not name itself
         std::fputs("rf_pairs: not enough memory\n", stderr);
         return 1;

@@ -62,6 +62,13 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
                 return UsageError{"--misfit needs a file name"};
             }
             options.misfit_file = argv[++a];
+        } else if (arg == "--threads") {
+            std::int64_t count = 0;
+            const std::string_view word = has_value ? argv[++a] : "";
+            if (!has_value || parse_integer(word.data(), word.data() + word.size(), count).ec != std::errc{} || count < 0) {
+                return UsageError{"--threads needs 0 (one per CPU) or a whole number of threads"};
+            }
+            options.threads = static_cast<std::size_t>(count);
         } else if (arg == "--strict") {
             options.strict = true;
         } else if (arg == "--tolerance") {
@@ -147,6 +154,8 @@ const char* usage_text() {
            "  --strict       a matrix whose tree's path lengths differ from it by more\n"
            "                 than 1e-4 of its largest entry (no tree metric) is taken as\n"
            "                 not additive\n"
+           "  --threads N    use at most N threads (0, the default: one per CPU); the\n"
+           "                 results are the same for any N\n"
            "  --help         show this text\n"
            "  --version      show the version\n"
            "\n"

@@ -2,7 +2,7 @@
 //   rf_pairs MATRIX_FILE... [-m M] [--format auto|rf|phylip|csv|tsv]
 //            [--leaf-names FILE] [--metric rf|wrf|kf] [--normalised]
 //            [--first] [--newick FILE] [--misfit FILE]
-//            [--tolerance absolute|relative|NUMBER] [--strict]
+//            [--tolerance absolute|relative|NUMBER] [--strict] [--threads N]
 //   rf_pairs --help | --version
 #pragma once
 
@@ -32,6 +32,7 @@ struct PairsOptions {
     std::optional<std::string> misfit_file;   // where each tree's misfit goes, one line each
     rf_compare::Tolerance tolerance;
     bool strict = false;                      // a matrix that is no tree metric is not additive
+    std::size_t threads = 0;                  // at most this many; 0: one per usable CPU
 };
 
 enum class InfoRequest { help, version };

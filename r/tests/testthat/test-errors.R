@@ -86,3 +86,13 @@ test_that("a matrix that is no tree metric warns once, or with strict is not add
   expect_no_warning(small <- rebuild(edge_34 * 1e-6, tolerance = "relative"))
   expect_equal(ape::write.tree(small), "(1:1e-06,2:1e-06,(3:1e-06,4:1e-06):1e-06);")
 })
+
+test_that("conditions name the call; arrays that share one set of names are warned about", {
+  condition <- tryCatch(rf_pairs(list(edge_34, skewed)), rfcompare_not_additive = function(e) e)
+  expect_identical(conditionCall(condition), quote(rf_pairs(list(edge_34, skewed))))
+  condition <- tryCatch(first_against_others(list(edge_34, with_na)), error = function(e) e)
+  expect_identical(conditionCall(condition), quote(first_against_others(list(edge_34, with_na))))
+  shared <- array(c(edge_34, edge_34), dim = c(4, 4, 2), dimnames = list(letters[1:4], letters[1:4], NULL))
+  expect_warning(rf_pairs(shared), class = "rfcompare_shared_names")
+  expect_no_warning(rf_pairs(array(c(edge_34, edge_34), dim = c(4, 4, 2))))
+})

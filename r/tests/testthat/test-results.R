@@ -127,3 +127,19 @@ test_that("trees as trees: phylo, multiPhylo and tree files give phangorn's tabl
   expect_equal(dim(across), c(2L, 4L))
   expect_equal(unname(unclass(across)[2, 3]), unname(phangorn::RF.dist(trees[[2]], trees[[5]])), ignore_attr = TRUE)
 })
+
+test_that("threads, the package option and phangorn's spelling change nothing but the work's sharing", {
+  matrices <- lapply(random_trees(9, 12, 8), ape::cophenetic.phylo)
+  for (metric in c("rf", "wrf", "kf")) {
+    expected <- rf_pairs(matrices, metric = metric)
+    for (threads in 1:3) {
+      expect_identical(rf_pairs(matrices, metric = metric, threads = threads), expected, ignore_attr = "call")
+    }
+    old <- options(rfcompare.threads = 1L)
+    expect_identical(rf_pairs(matrices, metric = metric), expected, ignore_attr = "call")
+    options(old)
+    expect_equal(first_against_others(matrices, metric = metric), as.matrix(expected)[1, -1], ignore_attr = TRUE)
+  }
+  expect_identical(rf_pairs(matrices, normalize = TRUE), rf_pairs(matrices, normalised = TRUE), ignore_attr = "call")
+  expect_error(rf_pairs(matrices, threads = -1), "threads must be 0")
+})
