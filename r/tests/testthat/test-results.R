@@ -104,6 +104,7 @@ test_that("with a relative tolerance the unit makes no difference", {
 })
 
 test_that("trees as trees: phylo, multiPhylo and tree files give phangorn's tables and their matrices'", {
+  skip_if_not_installed("phangorn")
   trees <- random_trees(6, 11, 7)
   trees[[3]] <- ape::collapse.singles(ape::di2multi(trees[[3]], tol = 0.3))  # polytomies
   trees[[4]] <- ape::unroot(trees[[4]])
