@@ -75,7 +75,7 @@ std::vector<PairsCase> cases() {
         {"no distance matrices", "4\n" + EDGE_34 + ASYMMETRIC + NEGATIVE + HUGE, {"in.txt", "--first", "--newick", "out.nwk"},
          "matrix\t1\t2\t3\t4\n1\t0\tNA\tNA\tNA\n",
          "rf_pairs: matrix 2: entry in row 3, column 4 is 2 and its mirror image 2.5: the matrix is not symmetric "
-         "(beyond 1e-9 of its largest entry)\n"
+         "(beyond 1e-4 of its largest entry)\n"
          "rf_pairs: matrix 3: entry in row 1, column 2 is -0.005, a negative distance\n"
          "rf_pairs: matrix 4: entry in row 1, column 2 is 2e+307: sums of entries this large overflow\n",
          3, "(1:1,2:1,(3:1,4:1):1);\n\n\n\n"},

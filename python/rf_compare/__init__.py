@@ -13,7 +13,7 @@ NumPy arrays in memory::
 A matrix is any square array-like of real numbers, n >= 2, read as
 entry [i, j] = the distance between leaves i + 1 and j + 1 (the diagonal
 is not read but must be finite). It must be a distance matrix: symmetric
-to within 1e-9 of its largest entry, no negative entry, and no entry so
+to within 1e-4 of its largest entry, no negative entry, and no entry so
 large (beyond 1e307 or so) that sums of entries overflow; else ValueError
 names the entry.
 

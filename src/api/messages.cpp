@@ -66,7 +66,7 @@ std::string fault_text(const rf::MatrixFault& fault) {
         break;
     }
     return "is " + number(fault.value) + " and its mirror image " + number(fault.mirror) +
-           ": the matrix is not symmetric (beyond 1e-9 of its largest entry)";
+           ": the matrix is not symmetric (beyond 1e-4 of its largest entry)";
 }
 
 std::string percent_text(double fraction) {

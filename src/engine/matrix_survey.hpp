@@ -1,7 +1,8 @@
 // One look at a whole matrix before its tree is trusted: its largest entry,
 // and the first fault, row by row, that makes it no distance matrix at all:
 // an entry that differs from its mirror image beyond rounding (more than
-// 1e-9 of the largest entry), a negative entry off the diagonal, or
+// 1e-4 of the largest entry: programs that compute the two triangles apart
+// and print six decimals differ in the last digit), a negative entry off the diagonal, or
 // entries so large that the reconstruction's sums of them, or the
 // distances of two of its trees, could overflow.
 #pragma once
@@ -13,7 +14,7 @@
 
 namespace rf {
 
-inline constexpr double ASYMMETRY_ALLOWED = 1e-9; // of the largest entry
+inline constexpr double ASYMMETRY_ALLOWED = 1e-4; // of the largest entry
 
 struct MatrixFault {
     enum class Kind { asymmetric, negative, too_large };

@@ -159,7 +159,7 @@ const char* usage_text() {
            "  --help         show this text\n"
            "  --version      show the version\n"
            "\n"
-           "A matrix that is no distance matrix (not symmetric beyond 1e-9 of its largest\n"
+           "A matrix that is no distance matrix (not symmetric beyond 1e-4 of its largest\n"
            "entry, a negative entry, entries whose sums overflow) is left out like one\n"
            "that is not additive. When some matrix is no tree metric, one line on standard\n"
            "error says how many and by how much: such a tree depends on the order of the\n"

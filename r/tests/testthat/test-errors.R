@@ -19,7 +19,7 @@ bad_calls <- list(
   list(quote(rf_pairs(list())), "no matrix given"),
   list(quote(rf_pairs(list(edge_34, edge_34 * lower.tri(edge_34)))), paste(
        "matrix 2: the entry at row 1, column 2 is 0 and its mirror image 2: the matrix is not symmetric",
-       "(beyond 1e-9 of its largest entry)")),
+       "(beyond 1e-4 of its largest entry)")),
   list(quote(rebuild(negative)), "d: the entry at row 1, column 2 is -0.005, a negative distance"),
   list(quote(first_against_others(list(edge_34, edge_34 * 1e307))),
        "matrix 2: the entry at row 1, column 2 is 2e+307: sums of entries this large overflow"),
