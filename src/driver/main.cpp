@@ -4,12 +4,14 @@
 #include <cstdio>
 
 #include "exit_procedure.hpp"
+#include "heap_reuse.hpp"
 #include "platform.hpp"
 #include "run_loop.hpp"
 #include "standard_streams.hpp"
 
 int main() {
     rf::keep_standard_streams_open(); // before any file takes a standard stream's place
+    rf::keep_freed_heap_for_reuse();
     const int exit_code = rf::run_rf_compare(stdin, stdout, rf::ReaderSettings::for_threads(rf::ThreadUse::all_usable()));
     return rf::exit_procedure(exit_code, stdin, stdout, rf::stdout_is_console());
 }

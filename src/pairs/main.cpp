@@ -4,6 +4,7 @@
 #include <new>
 #include <variant>
 
+#include "heap_reuse.hpp"
 #include "pairs_options.hpp"
 #include "pairs_run.hpp"
 #include "reader_settings.hpp"
@@ -38,5 +39,6 @@ int run(int argc, const char* const* argv) {
 
 int main(int argc, char** argv) {
     rf::keep_standard_streams_open(); // before any file takes a standard stream's place
+    rf::keep_freed_heap_for_reuse();
     return run(argc, argv);
 }

@@ -19,7 +19,7 @@ bool TextWindow::read_more() {
         end_ = kept;
     }
     if (end_ == buffer_.size()) {
-        buffer_.resize(buffer_.size() * 2); // a reader asks to see more at once than a block
+        buffer_.grow(buffer_.size() * 2, end_); // a reader asks to see more at once than a block
     }
     const std::size_t got = file_.read_some(buffer_.data() + end_, buffer_.size() - end_);
     end_ += got;

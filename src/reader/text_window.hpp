@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <vector>
 
+#include "byte_buffer.hpp"
 #include "input_file.hpp"
 
 namespace rf {
@@ -50,7 +50,7 @@ public:
 
 private:
     InputFile file_;
-    std::vector<char> buffer_;
+    ByteBuffer buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::int64_t line_ = 1;

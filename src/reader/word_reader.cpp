@@ -24,7 +24,7 @@ bool WordReader::refill() {
     begin_ = 0;
     end_ = kept;
     if (end_ == buffer_.size()) {
-        buffer_.resize(buffer_.size() * 2);
+        buffer_.grow(buffer_.size() * 2, end_);
     }
     return read_into_room();
 }
@@ -55,9 +55,9 @@ bool WordReader::read_ahead(std::size_t capacity) {
         if (kept >= capacity) {
             return false; // the words ahead are read where they are needed, in bounded memory
         }
-        spare_.resize(std::max(capacity, spare_.size()));
+        spare_.grow(capacity, 0);
         std::memcpy(spare_.data(), buffer_.data() + begin_, kept);
-        std::swap(buffer_, spare_);
+        swap(buffer_, spare_);
         begin_ = 0;
         end_ = kept;
         ++buffer_changes_;

@@ -8,8 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
-
+#include "byte_buffer.hpp"
 #include "input_file.hpp"
 
 namespace rf {
@@ -57,8 +56,8 @@ private:
     bool read_into_room();
 
     InputFile file_;
-    std::vector<char> buffer_;
-    std::vector<char> spare_; // the buffer before, while read_ahead() keeps it
+    ByteBuffer buffer_;
+    ByteBuffer spare_; // the buffer before, while read_ahead() keeps it
     std::uint64_t buffer_changes_ = 0;
     std::size_t begin_ = 0; // first unread byte
     std::size_t end_ = 0;   // one past the last byte read
