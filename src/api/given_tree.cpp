@@ -29,6 +29,27 @@ Tree tree_of_edges(std::vector<std::string> names, std::span<const std::int32_t>
     return detail::TreeAccess::made({std::move(tree), std::move(names), misfit, {}, has_lengths});
 }
 
+// The edges of a parsed tree, filling leaf_of (one per node, 0 for inner
+// nodes) with the number, from 1, that number_leaf(node) gives each leaf in
+// node order.
+template <typename NumberLeaf>
+std::vector<rf::LooseEdge> edges_of_parsed(const rf::NewickTree& parsed, std::vector<std::int32_t>& leaf_of,
+                                           NumberLeaf number_leaf) {
+    leaf_of.assign(parsed.nodes.size(), 0);
+    std::vector<rf::LooseEdge> edges;
+    edges.reserve(parsed.nodes.size());
+    for (std::size_t v = 0; v < parsed.nodes.size(); ++v) {
+        const rf::NewickNode& node = parsed.nodes[v];
+        if (node.leaf) {
+            leaf_of[v] = number_leaf(node);
+        }
+        if (node.parent >= 0) {
+            edges.push_back({static_cast<std::int32_t>(v), node.parent, node.length});
+        }
+    }
+    return edges;
+}
+
 void check_distinct(const std::vector<std::string>& names) {
     std::unordered_map<std::string_view, std::size_t> seen;
     for (const std::string& name : names) {
@@ -44,19 +65,11 @@ namespace detail {
 
 Tree tree_of_parsed(const rf::NewickTree& parsed) {
     std::vector<std::string> names;
-    std::vector<std::int32_t> leaf_of(parsed.nodes.size(), 0);
-    std::vector<rf::LooseEdge> edges;
-    edges.reserve(parsed.nodes.size());
-    for (std::size_t v = 0; v < parsed.nodes.size(); ++v) {
-        const rf::NewickNode& node = parsed.nodes[v];
-        if (node.leaf) {
-            names.emplace_back(parsed.label(node));
-            leaf_of[v] = static_cast<std::int32_t>(names.size());
-        }
-        if (node.parent >= 0) {
-            edges.push_back({static_cast<std::int32_t>(v), node.parent, node.length});
-        }
-    }
+    std::vector<std::int32_t> leaf_of;
+    const std::vector<rf::LooseEdge> edges = edges_of_parsed(parsed, leaf_of, [&](const rf::NewickNode& node) {
+        names.emplace_back(parsed.label(node));
+        return static_cast<std::int32_t>(names.size());
+    });
     check_distinct(names);
     return tree_of_edges(std::move(names), leaf_of, edges);
 }
@@ -64,20 +77,12 @@ Tree tree_of_parsed(const rf::NewickTree& parsed) {
 Tree tree_of_parsed(const rf::NewickTree& parsed, const LeafNames& first) {
     std::vector<std::string_view> labels;
     std::vector<std::int32_t> places;
-    std::vector<std::int32_t> leaf_of(parsed.nodes.size(), 0);
-    std::vector<rf::LooseEdge> edges;
-    edges.reserve(parsed.nodes.size());
-    for (std::size_t v = 0; v < parsed.nodes.size(); ++v) {
-        const rf::NewickNode& node = parsed.nodes[v];
-        if (node.leaf) {
-            labels.push_back(parsed.label(node));
-            places.push_back(first.place_of(labels.back()).value_or(-1));
-            leaf_of[v] = places.back() + 1;
-        }
-        if (node.parent >= 0) {
-            edges.push_back({static_cast<std::int32_t>(v), node.parent, node.length});
-        }
-    }
+    std::vector<std::int32_t> leaf_of;
+    const std::vector<rf::LooseEdge> edges = edges_of_parsed(parsed, leaf_of, [&](const rf::NewickNode& node) {
+        labels.push_back(parsed.label(node));
+        places.push_back(first.place_of(labels.back()).value_or(-1));
+        return places.back() + 1;
+    });
     // None missing, none twice, none unknown: the first's leaves, each once.
     if (std::optional<LeafNames::Mismatch> mismatch = first.mismatch_of(labels, places)) {
         throw std::move(*mismatch);

@@ -13,6 +13,8 @@ std::string quoted_name(const std::string& name) {
     return text;
 }
 
+LeafNames::Mismatch named_twice(const std::string& name) { return {"has the name " + quoted_name(name) + " twice"}; }
+
 void check_characters(const std::string& name) {
     const auto control = std::find_if(name.begin(), name.end(), [](char c) {
         return static_cast<unsigned char>(c) < ' ' && c != '\t';
@@ -28,7 +30,7 @@ std::unordered_map<std::string, std::int32_t> places_of(const std::vector<std::s
     for (std::size_t k = 0; k < names.size(); ++k) {
         check_characters(names[k]);
         if (!places.emplace(names[k], static_cast<std::int32_t>(k)).second) {
-            throw LeafNames::Mismatch{"has the name " + quoted_name(names[k]) + " twice"};
+            throw named_twice(names[k]);
         }
     }
     return places;
@@ -88,7 +90,7 @@ std::optional<LeafNames::Mismatch> LeafNames::mismatch_of(const std::vector<std:
             continue;
         }
         if (seen[static_cast<std::size_t>(places[k])]++ != 0) {
-            return Mismatch{"has the name " + quoted_name(std::string(names[k])) + " twice"};
+            return named_twice(std::string(names[k]));
         }
     }
     const auto missing = std::find(seen.begin(), seen.end(), 0);

@@ -24,6 +24,8 @@ inline constexpr std::string_view BAD_MATRIX_NUMBER = "Bad matrix number";
 inline constexpr std::string_view DATA_MATRIX_TOO_LARGE = "Data matrix is too large";
 inline constexpr std::string_view NOT_ADDITIVE = "This is not an additive distance";
 inline constexpr std::string_view INTERRUPTED = "interrupted";
+// What runs out of memory while the trees are rebuilt and compared.
+inline constexpr std::string_view REBUILDING_TREES = "rebuilding the trees";
 
 // "Bad entry in matrix J, row I, column K", counted from 1.
 [[nodiscard]] std::string bad_entry_text(const ErrorPlace& place);

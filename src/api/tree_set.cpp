@@ -2,6 +2,7 @@
 
 #include "guarded_call.hpp"
 #include "matrix_reader_state.hpp"
+#include "messages.hpp"
 #include "thread_choice.hpp"
 #include "tree_collector.hpp"
 #include "tree_table_state.hpp"
@@ -73,21 +74,21 @@ void TreeSet::add(const Tree& tree) {
 }
 
 void TreeSet::add_all(std::span<const MatrixView> matrices) {
-    detail::guarded("rebuilding the trees", [&] {
+    detail::guarded(detail::REBUILDING_TREES, [&] {
         rf::Cancellation cancellation(state_->options.interrupted);
         state_->collector.add_views(matrices, cancellation);
     });
 }
 
 void TreeSet::add_all(MatrixSupply& matrices) {
-    detail::guarded("rebuilding the trees", [&] {
+    detail::guarded(detail::REBUILDING_TREES, [&] {
         rf::Cancellation cancellation(state_->options.interrupted);
         state_->collector.add_supply(matrices, cancellation);
     });
 }
 
 void TreeSet::add_all(MatrixReader& reader) {
-    detail::guarded("rebuilding the trees", [&] {
+    detail::guarded(detail::REBUILDING_TREES, [&] {
         rf::Cancellation cancellation(state_->options.interrupted);
         while (const rf::DistanceMatrix* matrix = reader.state_->source.next()) {
             cancellation.throw_if_requested();

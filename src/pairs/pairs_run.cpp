@@ -228,7 +228,7 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
                                          reading);
             });
             static_cast<void>(input.leaf_count());
-            trees = api::guarded("rebuilding the trees", [&] {
+            trees = api::guarded(api::REBUILDING_TREES, [&] {
                 api::TreeCollector collector(
                     settings,
                     [&](std::size_t index, const std::optional<ClusterTree>& tree, const api::TreeVerdict& verdict) {

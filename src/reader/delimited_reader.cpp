@@ -170,7 +170,7 @@ void DelimitedReader::read(DistanceMatrix& matrix, std::vector<std::string>& nam
         std::optional<Line> line = row == 1 ? std::move(first_row_) : next_line();
         if (!line) {
             fail(FileProblem::Kind::ended, text_.line(),
-                 "the file ends after " + std::to_string(row - 1) + " rows, expected " + std::to_string(n_));
+                 ends_after_rows_text(row - 1, n_));
         }
         const std::size_t expected = static_cast<std::size_t>(n_) + (named_rows ? 1 : 0);
         if (line->fields.size() != expected) {

@@ -338,7 +338,7 @@ void PhylipReader::read_rows_of_one_line(DistanceMatrix& matrix, std::vector<std
         if (lines_.empty()) {
             if (text.empty() || text_.ended()) {
                 fail(FileProblem::Kind::ended, text_.line(),
-                     "the file ends after " + std::to_string(done) + " rows, expected " + std::to_string(n_));
+                     ends_after_rows_text(done, n_));
             }
             static_cast<void>(line_in_view()); // one whole line at least, however long
             continue;
@@ -410,7 +410,7 @@ void PhylipReader::read_wrapped_rows(DistanceMatrix& matrix, std::vector<std::st
         skip_blank_lines();
         if (text_.text().empty()) {
             fail(FileProblem::Kind::ended, text_.line(),
-                 "the file ends after " + std::to_string(row - 1) + " rows, expected " + std::to_string(n_));
+                 ends_after_rows_text(row - 1, n_));
         }
         names.push_back(read_name());
         read_numbers(matrix, row, names.back());

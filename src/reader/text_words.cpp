@@ -51,4 +51,8 @@ std::string quoted(std::string_view text) {
     return shown;
 }
 
+std::string ends_after_rows_text(std::int64_t rows, std::int64_t expected) {
+    return "the file ends after " + std::to_string(rows) + " rows, expected " + std::to_string(expected);
+}
+
 } // namespace rf

@@ -2,6 +2,7 @@
 // that look at lines before they convert them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,5 +21,8 @@ namespace rf {
 // What was found, for a message: at most 40 bytes of it, in double quotes,
 // control characters written as \xNN.
 [[nodiscard]] std::string quoted(std::string_view text);
+
+// "the file ends after ROWS rows, expected N".
+[[nodiscard]] std::string ends_after_rows_text(std::int64_t rows, std::int64_t expected);
 
 } // namespace rf
