@@ -23,6 +23,10 @@ public:
     // At least `size` bytes, the first `kept` of them as they were.
     void grow(std::size_t size, std::size_t kept);
 
+    // Moves the unread bytes [begin, end) to the front, doubling the buffer
+    // when they fill it, so that a read has room; returns how many were kept.
+    std::size_t keep_unread(std::size_t begin, std::size_t end);
+
     friend void swap(ByteBuffer& a, ByteBuffer& b) noexcept {
         std::swap(a.bytes_, b.bytes_);
         std::swap(a.size_, b.size_);

@@ -1,7 +1,6 @@
 #include "text_window.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace rf {
@@ -12,15 +11,8 @@ bool TextWindow::read_more() {
     if (ended_) {
         return false;
     }
-    const std::size_t kept = end_ - begin_;
-    if (begin_ != 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
-        begin_ = 0;
-        end_ = kept;
-    }
-    if (end_ == buffer_.size()) {
-        buffer_.grow(buffer_.size() * 2, end_); // a reader asks to see more at once than a block
-    }
+    end_ = buffer_.keep_unread(begin_, end_); // grows when a reader asks to see more at once than a block
+    begin_ = 0;
     const std::size_t got = file_.read_some(buffer_.data() + end_, buffer_.size() - end_);
     end_ += got;
     ended_ = got == 0;

@@ -17,15 +17,8 @@ bool WordReader::refill() {
     if (exhausted_) {
         return false;
     }
-    const std::size_t kept = end_ - begin_;
-    if (kept != 0 && begin_ != 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
-    }
+    end_ = buffer_.keep_unread(begin_, end_);
     begin_ = 0;
-    end_ = kept;
-    if (end_ == buffer_.size()) {
-        buffer_.grow(buffer_.size() * 2, end_);
-    }
     return read_into_room();
 }
 
