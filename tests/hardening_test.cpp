@@ -202,16 +202,56 @@ TEST_F(Hardening, EndlessWordsEndAtOnce) {
 }
 
 // With standard output and error closed, no file takes their place: the
-// Newick file holds trees only, the result file results only.
+// Newick file holds trees only, the result file results only. The table
+// went nowhere, which only the exit code can tell.
 TEST_F(Hardening, ClosedStandardStreamsTakeNoFile) {
     Scene scene("4\n0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n0 1 10 1\n1 0 1 1\n10 1 0 1\n1 1 1 0\n", 2);
     const Ended pairs = launch({{rf_pairs_program(), "in.txt", "--newick", "trees.nwk"}, scene.folder, std::nullopt,
                                 std::nullopt, std::nullopt});
-    EXPECT_EQ(pairs.exit_code, 3);
+    EXPECT_EQ(pairs.exit_code, 1);
     EXPECT_EQ(read_file(scene.folder / "trees.nwk"), "(1:1,2:1,(3:1,4:1):1);\n\n");
     const Ended compare = launch({{rf_compare_program()}, scene.folder, scene.folder / "answers.txt", std::nullopt, std::nullopt});
     EXPECT_EQ(compare.exit_code, 1);
     EXPECT_EQ(scene.result(), "");
+}
+
+// A standard output closed at start takes the table nowhere: rf_pairs says
+// so and fails, whatever it was asked for, while a closed standard error
+// alone loses only messages. rf_compare's product is its result file,
+// which a closed console does not touch: the run ends as it would.
+TEST_F(Hardening, ClosedStandardOutputIsNoSuccess) {
+    Scene scene("4\n0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n0 3 2 3\n3 0 3 2\n2 3 0 3\n3 2 3 0\n", 2);
+    const fs::path errors = scene.folder / "stderr";
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"in.txt"}, {"in.txt", "--first", "--newick", "trees.nwk"}, {"--version"}, {"--help"}}) {
+        SCOPED_TRACE(arguments.front() + " ... " + arguments.back());
+        fs::remove(errors);
+        std::vector<std::string> command{rf_pairs_program()};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        EXPECT_EQ(launch({command, scene.folder, std::nullopt, std::nullopt, errors}).exit_code, 1);
+        EXPECT_EQ(read_file(errors), "rf_pairs: standard output could not be written: it was closed when rf_pairs started\n");
+    }
+    const fs::path table = scene.folder / "table.tsv";
+    EXPECT_EQ(launch({{rf_pairs_program(), "in.txt"}, scene.folder, std::nullopt, table, std::nullopt}).exit_code, 0);
+    EXPECT_EQ(read_file(table), "matrix\t1\t2\n1\t0\t2\n2\t2\t0\n");
+    EXPECT_EQ(launch({{rf_compare_program()}, scene.folder, scene.folder / "answers.txt", std::nullopt, std::nullopt}).exit_code, 0);
+    EXPECT_EQ(scene.result(), "2 \n");
+}
+
+// The leaves' names file there but not to be opened: why, not "not found".
+TEST_F(Hardening, UnreadableLeafNamesSayWhy) {
+    Scene scene("4\n0 2 3 3\n2 0 3 3\n3 3 0 2\n3 3 2 0\n", 1);
+    write_file(scene.folder / "names.txt", "a\nb\nc\nd\n");
+    fs::permissions(scene.folder / "names.txt", fs::perms::none);
+    // Root reads any file: the run is another user's, with a copy of the
+    // program that user can reach.
+    const std::vector<std::string> as_nobody = geteuid() == 0
+        ? std::vector<std::string>{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}
+        : std::vector<std::string>{};
+    const Scene::Run run = scene.run(as_nobody, {scene.copy_of(rf_pairs_program()), "in.txt", "--leaf-names", "names.txt"}, false);
+    EXPECT_EQ(run.ended.exit_code, 1);
+    EXPECT_EQ(run.errors, "rf_pairs: File names.txt cannot be read: Permission denied\n");
+    EXPECT_EQ(run.out, "");
 }
 
 // A full disk: each program stops at the line that does not fit, says so,

@@ -3,6 +3,9 @@
 // and the Newick file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <map>
 #include <optional>
 
 #include "example_matrices.hpp"
@@ -142,7 +145,7 @@ std::vector<PairsCase> cases() {
          {"in.txt", "in.txt", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n", "", 0,
          "('a b':1,c:1,d:1);\n('a b':1,c:1,d:1);\n"},
         {"names for a file of the programs' own format", "4\n" + EDGE_34, {"in.txt", "--leaf-names", "in.txt", "-m", "1",
-         "--newick", "out.nwk"}, "", "rf_pairs: 5 leaf names for 4 leaves\n", 1, ""},
+         "--newick", "out.nwk"}, "", "rf_pairs: File in.txt holds more than 4 leaf names for 4 leaves\n", 1, ""},
         // Bad input: the reader's texts, exit 1, no table.
         {"bad entry", "4\n" + EDGE_34 + "0 x 3 3\n", {"in.txt"}, "",
          "rf_pairs: in.txt, line 6: Bad entry in matrix 2, row 1, column 2: found \"x\", expected a decimal number\n", 1},
@@ -171,20 +174,6 @@ std::vector<PairsCase> cases() {
         {"a word longer than any number", "4\n0 " + std::string(4097, '1') + " 3 3\n", {"in.txt"}, "",
          "rf_pairs: in.txt, line 2: Bad entry in matrix 1, row 1, column 2: found \"" + std::string(40, '1') +
              "...\", expected a decimal number\n", 1},
-        // Nothing is written over the matrix file, however it is named.
-        {"Newick file is the matrix file", FOUR, {"in.txt", "--newick", "in.txt"}, "",
-         "rf_pairs: File in.txt is the input file\n", 2},
-        {"Newick file is the matrix file by another path", FOUR, {"in.txt", "--newick", "./in.txt"}, "",
-         "rf_pairs: File ./in.txt is the input file\n", 2},
-        {"Newick file is the matrix file by a symbolic link", FOUR, {"in.txt", "--newick", "link.nwk"}, "",
-         "rf_pairs: File link.nwk is the input file\n", 2, std::nullopt, false, {{"link.nwk", "in.txt", true}}},
-        {"Newick file is the matrix file by a hard link", FOUR, {"hard.txt", "--newick", "in.txt"}, "",
-         "rf_pairs: File in.txt is the input file\n", 2, std::nullopt, false, {{"hard.txt", "in.txt", false}}},
-        {"standard output is the matrix file", FOUR, {"in.txt"}, "",
-         "rf_pairs: standard output is the input file in.txt\n", 2, std::nullopt, false, {}, "in.txt", true},
-        {"Newick file is standard output", FOUR, {"in.txt", "--newick", "out.tsv"}, "",
-         "rf_pairs: File out.tsv is standard output too: the table and the trees would be mixed\n", 2, std::nullopt,
-         false, {}, "out.tsv", true},
         {"Newick file cannot be written", FOUR, {"in.txt", "--newick", "/dev/full"}, "",
          "rf_pairs: File /dev/full could not be written\n", 1, std::nullopt, false, {}, "", true},
         {"Newick file cannot be created", FOUR, {"in.txt", "--newick", "no/such/folder"}, "",
@@ -225,6 +214,194 @@ TEST(PairsEndToEnd, Scenarios) {
         EXPECT_EQ(newick == run.files.end() ? std::nullopt : std::optional(newick->second),
                   c.newick ? std::optional(as_written(*c.newick)) : std::nullopt);
         EXPECT_EQ(run.files.at("in.txt"), c.matrix_file) << "the matrix file is never written";
+    }
+}
+
+// How a test names a file: as it is, by another path, through a folder
+// and back, by a symbolic link, by a hard link (a file that exists only).
+enum class Spelling { same, dot, up_and_back, symbolic, hard };
+
+struct Spelled {
+    std::string name;
+    std::vector<Link> links;
+};
+
+Spelled spelled(const std::string& file, Spelling how) {
+    switch (how) {
+    case Spelling::same:
+        return {file, {}};
+    case Spelling::dot:
+        return {"./" + file, {}};
+    case Spelling::up_and_back:
+        return {"sub/../" + file, {}};
+    case Spelling::symbolic:
+        return {"link", {{"link", file, true}}};
+    case Spelling::hard:
+        break;
+    }
+    return {"hard", {{"hard", file, false}}};
+}
+
+constexpr std::array ANY_SPELLING{Spelling::same, Spelling::dot, Spelling::up_and_back, Spelling::symbolic, Spelling::hard};
+
+// One run that names some file twice, once to write it.
+struct CollisionCase {
+    std::string name;
+    std::vector<std::string> arguments;
+    std::vector<Link> links;
+    std::string message; // after "rf_pairs: "
+    std::string output_name = ""; // standard output appended to this file of the folder
+    bool into_pipe = false;       // standard output a pipe
+    // Wine can tell neither an inherited standard output nor a link to a
+    // file not yet made.
+    bool posix_only = false;
+};
+
+// What every collision run starts from: a matrix file and its leaves'
+// names to read, an output file that already holds something, a file
+// for standard output, and a folder to go through and back.
+const std::map<std::string, std::string> COLLISION_FILES{
+    {"in.txt", FOUR}, {"names.txt", "a\nb\nc\nd\n"}, {"out.txt", "kept\n"}, {"out.tsv", ""}};
+const std::vector<std::string> READ{"in.txt", "--leaf-names", "names.txt"};
+
+struct OutputOption {
+    std::string option;
+    std::string holds;
+};
+const std::array OUTPUT_OPTIONS{OutputOption{"--newick", "the trees"}, OutputOption{"--misfit", "the misfits"}};
+
+std::vector<std::string> joined(std::vector<std::string> words, const std::vector<std::string>& more) {
+    words.insert(words.end(), more.begin(), more.end());
+    return words;
+}
+
+std::vector<CollisionCase> collision_cases() {
+    std::vector<CollisionCase> cases;
+    const std::array<std::string, 2> inputs{"in.txt", "names.txt"};
+    for (const Spelling how : ANY_SPELLING) {
+        for (const std::string& input : inputs) {
+            const Spelled file = spelled(input, how);
+            const std::string named = file.name + (file.links.empty() ? "" : " (" + input + ")");
+            // An output option onto an input.
+            for (const OutputOption& output : OUTPUT_OPTIONS) {
+                cases.push_back({output.option + " onto " + named, joined(READ, {output.option, file.name}),
+                                 file.links, "File " + file.name + " is the input file"});
+            }
+            // Standard output onto an input, named on the command line so.
+            std::vector<std::string> arguments = READ;
+            std::replace(arguments.begin(), arguments.end(), input, file.name);
+            cases.push_back({"standard output onto " + named, arguments, file.links,
+                             "standard output is the input file " + file.name, input, false, true});
+        }
+        // An output option onto standard output, a file.
+        const Spelled table = spelled("out.tsv", how);
+        for (const OutputOption& output : OUTPUT_OPTIONS) {
+            cases.push_back({output.option + " onto standard output as " + table.name,
+                             joined(READ, {output.option, table.name}), table.links,
+                             "File " + table.name + " is standard output too: the table and " + output.holds +
+                                 " would be mixed",
+                             "out.tsv", false, true});
+        }
+        // Two output options onto one file, there already or not yet.
+        for (const std::string& target : {std::string("out.txt"), std::string("new.txt")}) {
+            if (target == "new.txt" && how == Spelling::hard) {
+                continue;
+            }
+            const Spelled misfit = spelled(target, how);
+            cases.push_back({"--newick " + target + " and --misfit " + misfit.name,
+                             joined(READ, {"--newick", target, "--misfit", misfit.name}), misfit.links,
+                             "File " + misfit.name + " is the --newick file too: the trees and the misfits would be mixed",
+                             "", false, target == "new.txt" && how == Spelling::symbolic});
+        }
+    }
+    // An output option onto standard output, a pipe, by its names.
+    for (const std::string name : {"/dev/stdout", "/proc/self/fd/1", "/dev/fd/1"}) {
+        for (const OutputOption& output : OUTPUT_OPTIONS) {
+            cases.push_back({output.option + " " + name + " into a pipe", joined(READ, {output.option, name}), {},
+                             "File " + name + " is standard output too: the table and " + output.holds + " would be mixed",
+                             "", true, true});
+        }
+    }
+    cases.push_back({"--misfit first on the command line", joined(READ, {"--misfit", "new.txt", "--newick", "./new.txt"}),
+                     {}, "File new.txt is the --newick file too: the trees and the misfits would be mixed"});
+    // - is no name for standard output, which holds the table, nor a file's.
+    for (const OutputOption& output : OUTPUT_OPTIONS) {
+        cases.push_back({output.option + " -", joined(READ, {output.option, "-"}), {},
+                         output.option + " -: standard output holds the table; name a file (./- for one called -)" +
+                             SEE_HELP.substr(0, SEE_HELP.size() - 1)});
+    }
+    return cases;
+}
+
+// Every output option written onto every input and onto every other
+// output, standard output among them, under every spelling: refused before
+// anything is opened for writing, so that every file keeps its bytes and
+// no file is made.
+TEST(PairsEndToEnd, NoOutputOntoAnInputOrAnotherOutput) {
+    for (const CollisionCase& c : collision_cases()) {
+        if (c.posix_only && runs_windows_build()) {
+            continue;
+        }
+        SCOPED_TRACE(c.name);
+        const FolderContents contents{COLLISION_FILES, c.links, {"sub"}};
+        const RunResult run =
+            c.into_pipe ? run_rf_pairs_into_pipe(contents, c.arguments) : run_rf_pairs(contents, c.arguments, c.output_name);
+        EXPECT_EQ(run.exit_code, 2);
+        EXPECT_EQ(run.errors, as_written("rf_pairs: " + c.message + "\n"));
+        EXPECT_EQ(run.console, "");
+        std::map<std::string, std::string> untouched = COLLISION_FILES;
+        for (const Link& link : c.links) {
+            if (COLLISION_FILES.contains(link.target)) { // a link to a file not yet made is no file
+                untouched[link.name] = COLLISION_FILES.at(link.target);
+            }
+        }
+        EXPECT_EQ(run.files, untouched);
+    }
+}
+
+// The leaves' names of an rf file: one per leaf, or a one-line error that
+// names the file; never silently none.
+TEST(PairsEndToEnd, LeafNamesFile) {
+    struct NamesCase {
+        const char* name;
+        std::optional<std::string> names; // names.txt; nothing: none
+        std::string names_file;           // as given to --leaf-names
+        std::string errors;
+        std::string newick = ""; // out.nwk afterwards: empty when the run stopped
+        std::vector<Link> links = {};
+        bool posix_only = false;
+    };
+    const std::vector<NamesCase> cases{
+        {"one per leaf, CR LF, blank lines, no last line end", "\r\na\r\nb\r\n\r\n \t\nc\r\nd", "names.txt", "",
+         "(a:1,b:1,(c:1,d:1):1);\n"},
+        {"no such file", std::nullopt, "names.txt", "File names.txt was not found"},
+        {"a loop of links", std::nullopt, "names.txt", "File names.txt cannot be read: Too many levels of symbolic links",
+         "", {{"names.txt", "names.txt", true}}, true},
+        {"a folder", std::nullopt, "sub", "File sub is a folder"},
+        {"empty", "", "names.txt", "File names.txt holds no leaf names"},
+        {"blank lines only", "\n \r\n\t\n", "names.txt", "File names.txt holds no leaf names"},
+        {"the null device", std::nullopt, "/dev/null", "File /dev/null holds no leaf names", "", {}, true},
+        {"fewer names than leaves", "a\nb\nc\n", "names.txt", "File names.txt holds 3 leaf names for 4 leaves"},
+        {"more names than leaves", "a\nb\nc\nd\ne\n", "names.txt", "File names.txt holds more than 4 leaf names for 4 leaves"},
+        {"a name twice", "a\nb\na\nd\n", "names.txt", "File names.txt has the name \"a\" twice"},
+        {"a name longer than any word", "a\n" + std::string(4097, 'b') + "\nc\nd\n", "names.txt",
+         "File names.txt, line 2: a name longer than 4096 bytes"},
+        {"endless zeros", std::nullopt, "/dev/zero", "File /dev/zero, line 1: a name longer than 4096 bytes", "", {},
+         true},
+    };
+    for (const NamesCase& c : cases) {
+        if (c.posix_only && runs_windows_build()) {
+            continue;
+        }
+        SCOPED_TRACE(c.name);
+        FolderContents contents{{{"in.txt", FOUR}}, c.links, {"sub"}};
+        if (c.names) {
+            contents.files["names.txt"] = *c.names;
+        }
+        const RunResult run = run_rf_pairs(contents, {"in.txt", "-m", "1", "--leaf-names", c.names_file, "--newick", "out.nwk"});
+        EXPECT_EQ(run.exit_code, c.errors.empty() ? 0 : 1);
+        EXPECT_EQ(run.errors, c.errors.empty() ? "" : as_written("rf_pairs: " + c.errors + "\n"));
+        EXPECT_EQ(run.files.at("out.nwk"), as_written(c.newick));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
@@ -124,6 +125,9 @@ void collect_files(const fs::path& folder, const fs::path& io, RunResult& result
 
 fs::path folder_with(const FolderContents& contents) {
     const fs::path folder = fresh_folder();
+    for (const std::string& name : contents.folders) {
+        fs::create_directories(folder / name);
+    }
     for (const auto& [name, content] : contents.files) {
         write_file(folder / name, content);
     }
@@ -139,19 +143,18 @@ fs::path folder_with(const FolderContents& contents) {
 
 } // namespace
 
-RunResult run_rf_pairs(const FolderContents& contents, const std::vector<std::string>& arguments,
-                       const std::string& output_name) {
-    const fs::path folder = folder_with(contents);
-    const fs::path io = fresh_folder();
+namespace {
+
+// rf_pairs started in `folder` with standard input from /dev/null, standard
+// error to `errors` and standard output to the descriptor `output`.
+pid_t start_rf_pairs(const fs::path& folder, const std::vector<std::string>& arguments, int output,
+                     const fs::path& errors) {
     const std::vector<std::string> command = command_for(RF_PAIRS_PATH, "RF_PAIRS_EXE", arguments);
-    const fs::path output = output_name.empty() ? io / "stdout" : folder / output_name;
-    const int output_flags = output_name.empty() ? O_TRUNC : O_APPEND;
     const pid_t child = fork();
     if (child == 0) {
         const int in = open("/dev/null", O_RDONLY);
-        const int out = open(output.c_str(), O_WRONLY | O_CREAT | output_flags, 0644);
-        const int err = open((io / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+        const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || output < 0 || err < 0 || dup2(in, 0) < 0 || dup2(output, 1) < 0 || dup2(err, 2) < 0 ||
             chdir(folder.c_str()) != 0) {
             _exit(127);
         }
@@ -160,9 +163,45 @@ RunResult run_rf_pairs(const FolderContents& contents, const std::vector<std::st
     if (child < 0) {
         throw std::runtime_error("cannot start rf_pairs");
     }
+    return child;
+}
+
+} // namespace
+
+RunResult run_rf_pairs(const FolderContents& contents, const std::vector<std::string>& arguments,
+                       const std::string& output_name) {
+    const fs::path folder = folder_with(contents);
+    const fs::path io = fresh_folder();
+    const fs::path output = output_name.empty() ? io / "stdout" : folder / output_name;
+    const int output_flags = output_name.empty() ? O_TRUNC : O_APPEND;
+    const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | output_flags, 0644);
+    const pid_t child = start_rf_pairs(folder, arguments, out, io / "stderr");
+    close(out);
     RunResult result;
     result.exit_code = exit_code_of(child);
     result.console = read_file(io / "stdout");
+    result.errors = read_file(io / "stderr");
+    collect_files(folder, io, result);
+    return result;
+}
+
+RunResult run_rf_pairs_into_pipe(const FolderContents& contents, const std::vector<std::string>& arguments) {
+    const fs::path folder = folder_with(contents);
+    const fs::path io = fresh_folder();
+    std::array<int, 2> pipe_ends{-1, -1};
+    if (pipe2(pipe_ends.data(), O_CLOEXEC) != 0) {
+        throw std::runtime_error("cannot make a pipe");
+    }
+    const pid_t child = start_rf_pairs(folder, arguments, pipe_ends[1], io / "stderr");
+    close(pipe_ends[1]);
+    RunResult result;
+    std::array<char, 4096> buffer{};
+    for (ssize_t got = read(pipe_ends[0], buffer.data(), buffer.size()); got > 0;
+         got = read(pipe_ends[0], buffer.data(), buffer.size())) {
+        result.console.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    close(pipe_ends[0]);
+    result.exit_code = exit_code_of(child);
     result.errors = read_file(io / "stderr");
     collect_files(folder, io, result);
     return result;

@@ -39,6 +39,7 @@ struct Link {
 struct FolderContents {
     std::map<std::string, std::string> files;
     std::vector<Link> links = {};
+    std::vector<std::string> folders = {}; // empty, made before the files
 };
 
 // Replaces the calling (child) process with the program under test.
@@ -60,6 +61,9 @@ RunResult run_rf_compare(const FolderContents& contents, const std::string& answ
 // it, or standard output appended to the folder's file `output_name`.
 RunResult run_rf_pairs(const FolderContents& contents, const std::vector<std::string>& arguments,
                        const std::string& output_name = "");
+
+// The same with standard output a pipe that the test reads (POSIX only).
+RunResult run_rf_pairs_into_pipe(const FolderContents& contents, const std::vector<std::string>& arguments);
 
 // A program run as the tests of odd environments need it (POSIX only): its
 // standard streams each a file or closed, in a folder, after a wrapper

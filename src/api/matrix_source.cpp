@@ -6,6 +6,7 @@
 
 #include "delimited_reader.hpp"
 #include "input_file.hpp"
+#include "leaf_names_file.hpp"
 #include "messages.hpp"
 #include "phylip_reader.hpp"
 #include "rf_format_reader.hpp"
@@ -158,6 +159,9 @@ std::int32_t MatrixSource::leaf_count() {
         matrix_.emplace(*header_);
     } catch (const std::bad_alloc&) { // bad_array_new_length too: sizes that overflow
         throw Error(ErrorKind::too_large, std::string(DATA_MATRIX_TOO_LARGE));
+    }
+    if (options_.leaf_names_file) {
+        options_.leaf_names = read_leaf_names_file(*options_.leaf_names_file, *header_);
     }
     leaf_count_ = *header_;
     return leaf_count_;

@@ -34,6 +34,9 @@ struct SourceOptions {
     // The leaves' names of files whose format has none (the programs' own);
     // empty: none.
     std::vector<std::string> leaf_names;
+    // A file that holds them, one per line, read once n is known (see
+    // leaf_names_file.hpp); instead of leaf_names.
+    std::optional<std::string> leaf_names_file = std::nullopt;
 };
 
 class MatrixSource {
@@ -45,8 +48,9 @@ public:
     MatrixSource& operator=(const MatrixSource&) = delete;
     ~MatrixSource();
 
-    // n, read at the first call, which also makes room for a matrix. Throws
-    // bad_input or too_large.
+    // n, read at the first call, which also makes room for a matrix and
+    // reads the leaf names file. Throws bad_input or too_large, and the
+    // leaf names file's file_not_found or cannot_read.
     [[nodiscard]] std::int32_t leaf_count();
     // n once it has been read, else 0.
     [[nodiscard]] std::int32_t known_leaf_count() const noexcept { return leaf_count_; }

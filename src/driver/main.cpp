@@ -10,7 +10,10 @@
 #include "standard_streams.hpp"
 
 int main() {
-    rf::keep_standard_streams_open(); // before any file takes a standard stream's place
+    // Before any file takes a standard stream's place. A closed console
+    // loses only the console's texts: the results go to their own file,
+    // and the exit code tells how the run ended.
+    static_cast<void>(rf::keep_standard_streams_open());
     rf::keep_freed_heap_for_reuse();
     const int exit_code = rf::run_rf_compare(stdin, stdout, rf::ReaderSettings::for_threads(rf::ThreadUse::all_usable()));
     return rf::exit_procedure(exit_code, stdin, stdout, rf::stdout_is_console());

@@ -4,21 +4,35 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #endif
 
 namespace rf {
 
-void keep_standard_streams_open() noexcept {
+namespace {
+
+#ifndef _WIN32
+// True when the descriptor was closed, and is now the null device.
+bool reopened_if_closed(int descriptor, int flags) noexcept {
+    if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) {
+        return false;
+    }
+    static_cast<void>(::open("/dev/null", flags));
+    return true;
+}
+#endif
+
+} // namespace
+
+ClosedAtStart keep_standard_streams_open() noexcept {
+    ClosedAtStart closed;
 #ifndef _WIN32
     // In order: the lowest free descriptor is the one found closed.
-    for (const int descriptor : std::array{STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (::fcntl(descriptor, F_GETFD) == -1 && errno == EBADF) {
-            static_cast<void>(::open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY));
-        }
-    }
+    closed.input = reopened_if_closed(STDIN_FILENO, O_RDONLY);
+    closed.output = reopened_if_closed(STDOUT_FILENO, O_WRONLY);
+    closed.errors = reopened_if_closed(STDERR_FILENO, O_WRONLY);
 #endif
+    return closed;
 }
 
 } // namespace rf

@@ -5,7 +5,18 @@
 
 namespace rf {
 
-// Opens the null device on each of descriptors 0, 1 and 2 that is closed.
-void keep_standard_streams_open() noexcept;
+// Which of the standard streams were closed when the program started.
+struct ClosedAtStart {
+    bool input = false;
+    bool output = false;
+    bool errors = false;
+};
+
+// Opens the null device on each of descriptors 0, 1 and 2 that is closed,
+// and tells which were: what was meant for a closed standard output went
+// nowhere, which a program whose product is its standard output reports.
+// On Windows nothing is opened and none is reported closed: writing to a
+// closed stream fails there by itself.
+[[nodiscard]] ClosedAtStart keep_standard_streams_open() noexcept;
 
 } // namespace rf

@@ -46,22 +46,21 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
                 return UsageError{"--metric needs rf, wrf or kf"};
             }
             options.metric = *metric;
-        } else if (arg == "--newick") {
+        } else if (arg == "--newick" || arg == "--misfit") {
             if (!has_value) {
-                return UsageError{"--newick needs a file name"};
+                return UsageError{std::string(arg) + " needs a file name"};
             }
-            options.newick_file = argv[++a];
+            const std::string_view name = argv[++a];
+            if (name == "-") { // not standard output, which holds the table, nor silently a file named so
+                return UsageError{std::string(arg) + " -: standard output holds the table; name a file (./- for one called -)"};
+            }
+            (arg == "--newick" ? options.newick_file : options.misfit_file) = std::string(name);
         } else if (arg == "--format") {
             const std::optional<FileFormat> format = has_value ? rf_compare::file_format_named(argv[++a]) : std::nullopt;
             if (!format) {
                 return UsageError{"--format needs auto, rf, phylip, csv, tsv, newick or nexus"};
             }
             options.format = *format;
-        } else if (arg == "--misfit") {
-            if (!has_value) {
-                return UsageError{"--misfit needs a file name"};
-            }
-            options.misfit_file = argv[++a];
         } else if (arg == "--threads") {
             std::int64_t count = 0;
             const std::string_view word = has_value ? argv[++a] : "";
@@ -127,8 +126,8 @@ const char* usage_text() {
            "                 A tree without the length of some edge is compared by rf\n"
            "                 only. --leaf-names, --misfit, --tolerance and --strict are\n"
            "                 for matrices.\n"
-           "  --leaf-names FILE  the leaves' names, one per line, for files in the\n"
-           "                 rf format, which has none\n"
+           "  --leaf-names FILE  the leaves' names, one per line, one per leaf, for\n"
+           "                 files in the rf format, which has none\n"
            "  --metric NAME  how two trees are compared, over every split (edge) of\n"
            "                 either tree, a and b its lengths in the two trees (0 in a\n"
            "                 tree without it), leaves' own edges included:\n"
@@ -159,14 +158,20 @@ const char* usage_text() {
            "  --help         show this text\n"
            "  --version      show the version\n"
            "\n"
+           "No output is written over an input, and no two outputs, standard output\n"
+           "among them, go to one file, however named (./, a/../, a symbolic or hard\n"
+           "link, /dev/stdout): such a run is refused before anything is written. A\n"
+           "FILE of - is refused too, as standard output holds the table; ./- names\n"
+           "a file called -. A standard output that was closed is an error.\n"
+           "\n"
            "A matrix that is no distance matrix (not symmetric beyond 1e-4 of its largest\n"
            "entry, a negative entry, entries whose sums overflow) is left out like one\n"
            "that is not additive. When some matrix is no tree metric, one line on standard\n"
            "error says how many and by how much: such a tree depends on the order of the\n"
            "leaves.\n"
            "\n"
-           "Exit status: 0 done, 1 bad input, 2 bad command line, 3 done but some matrix\n"
-           "was left out.\n";
+           "Exit status: 0 done, 1 bad input or an output that could not be written, 2 bad\n"
+           "command line or files that collide, 3 done but some matrix was left out.\n";
 }
 
 } // namespace rf

@@ -1,11 +1,10 @@
 #include "pairs_run.hpp"
 
-#include <fstream>
 #include <optional>
 #include <string>
 
 #include "distance_table.hpp"
-#include "file_identity.hpp"
+#include "file_collisions.hpp"
 #include "guarded_call.hpp"
 #include "line_file.hpp"
 #include "matrix_source.hpp"
@@ -36,27 +35,6 @@ void report(std::FILE* err, const Pieces&... pieces) {
     std::fputs("rf_pairs: ", err);
     (std::fwrite(std::string_view(pieces).data(), 1, std::string_view(pieces).size(), err), ...);
     std::fputs("\n", err);
-}
-
-// The names of a --leaf-names file, one per line, blank lines left out.
-std::vector<std::string> leaf_names(const std::optional<std::string>& file) {
-    std::vector<std::string> names;
-    if (!file) {
-        return names;
-    }
-    std::ifstream in(*file, std::ios::binary);
-    if (!in) {
-        throw rf_compare::Error(rf_compare::ErrorKind::file_not_found, "File " + *file + " was not found");
-    }
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.find_first_not_of(" \t") != std::string::npos) {
-            names.push_back(line);
-        }
-    }
-    return names;
 }
 
 // Each tree's misfit, as a table: "matrix", "misfit", "relative", then one
@@ -121,25 +99,62 @@ private:
     std::string line_;
 };
 
-// Nothing is written over the matrix file, and the table and the trees do
-// not go to one file: none of the files may be another, however named.
-bool files_collide(const PairsOptions& options, std::FILE* err) {
-    const std::optional<FileIdentity> table = identity_of_descriptor(STANDARD_OUTPUT);
-    for (const std::string& matrix_file : options.matrix_files) {
-        if (options.newick_file && is_same_file(matrix_file, *options.newick_file)) {
-            report(err, "File ", *options.newick_file, " is the input file");
-            return true;
-        }
-        if (table && table == identity_of_file(matrix_file)) {
-            report(err, "standard output is the input file ", matrix_file);
-            return true;
-        }
+// A file the run writes, named on its command line.
+struct OutputFile {
+    const char* option;
+    const char* holds; // for the message when it would be mixed with another
+    std::string name;
+};
+
+// Every output option, in the order of --help; a later one is one more line.
+std::vector<OutputFile> output_files(const PairsOptions& options) {
+    std::vector<OutputFile> outputs;
+    if (options.newick_file) {
+        outputs.push_back({"--newick", "the trees", *options.newick_file});
     }
-    if (table && options.newick_file && table == identity_of_file(*options.newick_file)) {
-        report(err, "File ", *options.newick_file, " is standard output too: the table and the trees would be mixed");
+    if (options.misfit_file) {
+        outputs.push_back({"--misfit", "the misfits", *options.misfit_file});
+    }
+    return outputs;
+}
+
+// Every file the run reads: each must survive the run as it was.
+std::vector<std::string> input_files(const PairsOptions& options) {
+    std::vector<std::string> inputs = options.matrix_files;
+    if (options.leaf_names_file) {
+        inputs.push_back(*options.leaf_names_file);
+    }
+    return inputs;
+}
+
+// No input is written over, and no two outputs, the table among them, go
+// to one file, however named; checked before any output is opened.
+bool files_collide(const PairsOptions& options, std::FILE* err) {
+    const std::vector<OutputFile> outputs = output_files(options);
+    const std::vector<std::string> inputs = input_files(options);
+    std::vector<std::string> output_names;
+    for (const OutputFile& output : outputs) {
+        output_names.push_back(output.name);
+    }
+    const std::optional<Collision> collision = first_collision(inputs, output_names, STANDARD_OUTPUT);
+    if (!collision) {
+        return false;
+    }
+    if (collision->kind == Collision::Kind::table_is_input) {
+        report(err, "standard output is the input file ", inputs[collision->other]);
         return true;
     }
-    return false;
+    const OutputFile& output = outputs[collision->output];
+    if (collision->kind == Collision::Kind::output_is_input) {
+        report(err, "File ", output.name, " is the input file");
+    } else if (collision->kind == Collision::Kind::output_is_table) {
+        report(err, "File ", output.name, " is standard output too: the table and ", output.holds, " would be mixed");
+    } else {
+        const OutputFile& earlier = outputs[collision->other];
+        report(err, "File ", output.name, " is the ", earlier.option, " file too: ", earlier.holds, " and ",
+               output.holds, " would be mixed");
+    }
+    return true;
 }
 
 // The first option given that only matrices can take, or null.
@@ -224,8 +239,7 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
         } else {
             api::MatrixSource input = api::guarded("reading the matrix files", [&] {
                 return api::MatrixSource(options.matrix_files,
-                                         {options.matrix_count, options.format, leaf_names(options.leaf_names_file)},
-                                         reading);
+                                         {options.matrix_count, options.format, {}, options.leaf_names_file}, reading);
             });
             static_cast<void>(input.leaf_count());
             trees = api::guarded(api::REBUILDING_TREES, [&] {
@@ -255,6 +269,10 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
         return EXIT_BAD_INPUT;
     } catch (const NewickUnwritten&) {
         report(err, "File ", options.newick_file.value_or(""), " could not be written");
+        return EXIT_BAD_INPUT;
+    }
+    if (output.standard_output_closed) {
+        report(err, STANDARD_OUTPUT_CLOSED);
         return EXIT_BAD_INPUT;
     }
     try {
