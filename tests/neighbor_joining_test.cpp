@@ -16,7 +16,9 @@
 
 #include <unistd.h>
 
+#include "cancellation.hpp"
 #include "engine_test_support.hpp"
+#include "leaf_symmetry.hpp"
 #include "neighbor_joining.hpp"
 #include "thread_team.hpp"
 #include "tolerances.hpp"
@@ -262,6 +264,153 @@ TEST(NeighborJoining, GivesTheAdditiveTreeOfATreeMetric) {
             expect_paths_near(joined, expected, 1e-9);
         }
     }
+}
+
+} // namespace
+} // namespace rf::testing
+
+namespace rf::testing {
+namespace {
+
+// A split as both its sides' leaf classes, the lesser side first, and its length.
+using ClassSplit = std::tuple<std::vector<std::int64_t>, std::vector<std::int64_t>, double>;
+
+// Every edge of a tree, its leaves by class: trees that differ only by
+// swapping leaves of one class give the same list.
+std::vector<ClassSplit> class_splits(const ClusterTree& tree, const std::vector<std::int64_t>& class_of) {
+    const auto n = static_cast<std::size_t>(tree.leaf_count);
+    std::vector<std::vector<std::int32_t>> below(static_cast<std::size_t>(tree.count()) + 1);
+    for (std::int32_t c = tree.count(); c >= 1; --c) { // children are made after their parents
+        const auto at = static_cast<std::size_t>(c);
+        if (tree.leaf[at] != 0) {
+            below[at].push_back(tree.leaf[at]);
+        }
+        auto& up = below[static_cast<std::size_t>(tree.parent[at])];
+        up.insert(up.end(), below[at].begin(), below[at].end());
+    }
+    std::vector<ClassSplit> splits;
+    for (std::size_t c = 1; c < below.size(); ++c) {
+        std::vector<char> inside(n + 1, 0);
+        std::vector<std::int64_t> in;
+        std::vector<std::int64_t> out;
+        for (const std::int32_t leaf : below[c]) {
+            inside[static_cast<std::size_t>(leaf)] = 1;
+        }
+        for (std::size_t leaf = 1; leaf <= n; ++leaf) {
+            (inside[leaf] != 0 ? in : out).push_back(class_of[leaf - 1]);
+        }
+        std::sort(in.begin(), in.end());
+        std::sort(out.begin(), out.end());
+        splits.emplace_back(std::min(in, out), std::max(in, out), tree.edge_length[c]);
+    }
+    std::sort(splits.begin(), splits.end());
+    return splits;
+}
+
+// Leaf v of `matrix` is leaf new_number[v] of the result.
+DistanceMatrix renumbered(const DistanceMatrix& matrix, const std::vector<std::int32_t>& new_number) {
+    const std::int32_t n = matrix.leaf_count();
+    DistanceMatrix result(n);
+    for (std::int32_t i = 0; i <= n; ++i) {
+        for (std::int32_t j = 0; j <= n; ++j) {
+            result.at(i == 0 ? 0 : new_number[static_cast<std::size_t>(i)], j == 0 ? 0 : new_number[static_cast<std::size_t>(j)]) =
+                matrix.at(i, j);
+        }
+    }
+    return result;
+}
+
+// Matrices full of ties: entries rounded to one decimal, copies of leaves
+// (rows alike, 0 apart), exact tree metrics with polytomies, every entry
+// equal. The tree of every order of the leaves is the same tree, edge
+// lengths bit for bit, up to swapping leaves that the matrix cannot tell
+// apart.
+TEST(NeighborJoining, SameTreeWhateverTheOrderOfTheLeaves) {
+    std::mt19937_64 rng(20261210);
+    for (int trial = 0; trial < 200; ++trial) {
+        const auto n = std::uniform_int_distribution<std::int32_t>(3, 40)(rng);
+        DistanceMatrix d = trial % 4 == 2 ? tools::path_length_matrix(tools::make_random_tree(
+                                                n, tools::TreeShape::multifurcating, rng, 0.1, 0.1))
+                                          : noisy_matrix(n, 0.3, rng);
+        for (std::int32_t i = 1; i <= n; ++i) {
+            for (std::int32_t j = 1; j <= n; ++j) {
+                d.at(i, j) = trial % 4 == 3 ? (i == j ? 0.0 : 1.0) : std::round(d.at(i, j) * 10.0) / 10.0;
+            }
+        }
+        if (trial % 4 == 1) { // leaf `copy` a copy of leaf `of`
+            const std::int32_t of = std::uniform_int_distribution<std::int32_t>(1, n)(rng);
+            const std::int32_t copy = of % n + 1;
+            for (std::int32_t k = 1; k <= n; ++k) {
+                d.at(copy, k) = d.at(of, k);
+                d.at(k, copy) = d.at(k, of);
+            }
+            d.at(copy, of) = d.at(of, copy) = d.at(copy, copy) = 0.0;
+        }
+        std::vector<std::int32_t> new_number(static_cast<std::size_t>(n) + 1);
+        std::iota(new_number.begin(), new_number.end(), 0);
+        std::shuffle(new_number.begin() + 1, new_number.end(), rng);
+        const DistanceMatrix shuffled = renumbered(d, new_number);
+        const std::vector<std::int64_t> class_of = leaf_ranks(d);
+        for (const JoiningFormula formula : {JoiningFormula::neighbor_joining, JoiningFormula::bionj}) {
+            SCOPED_TRACE("trial " + std::to_string(trial) + ", n = " + std::to_string(n) +
+                         (formula == JoiningFormula::bionj ? ", bionj" : ", nj"));
+            const ClusterTree tree = tree_of_joins(join_neighbors(d, formula), ZERO_TOLERANCE);
+            // The shuffled matrix's tree, its leaves numbered back.
+            std::vector<std::int32_t> old_number(static_cast<std::size_t>(n) + 1);
+            for (std::int32_t v = 1; v <= n; ++v) {
+                old_number[static_cast<std::size_t>(new_number[static_cast<std::size_t>(v)])] = v;
+            }
+            const ClusterTree back =
+                renumbered_leaves(tree_of_joins(join_neighbors(shuffled, formula), ZERO_TOLERANCE), old_number);
+            EXPECT_EQ(class_splits(back, class_of), class_splits(tree, class_of));
+        }
+    }
+}
+
+TEST(NeighborJoining, MergesShortInnerEdgesAndWritesNegativeLengthsAsZero) {
+    // Leaves 1..4 (nodes 0..3), inner nodes 4 and 5.
+    struct Case {
+        const char* what;
+        double inner;
+        double leaf;
+        std::size_t splits;
+        double leaf_written;
+    };
+    for (const Case& c : {Case{"kept", 0.5, 0.3, 1, 0.3}, Case{"within the tolerance", 1e-5, 0.3, 0, 0.3},
+                          Case{"negative", -0.2, 0.3, 0, 0.3}, Case{"negative leaf", 0.5, -0.1, 1, 0.0}}) {
+        SCOPED_TRACE(c.what);
+        const JoinedTree joined{4, {{4, 0, c.leaf}, {4, 1, 0.2}, {5, 2, 0.3}, {5, 3, 0.4}, {5, 4, c.inner}}};
+        const ClusterTree tree = tree_of_joins(joined, ZERO_TOLERANCE);
+        const TreeShape shape = shape_of(tree);
+        EXPECT_EQ(shape.splits.size(), c.splits);
+        EXPECT_EQ(shape.paths[1][2], c.leaf_written + 0.2);
+        EXPECT_EQ(*std::min_element(tree.edge_length.begin() + 1, tree.edge_length.end()) >= 0.0, true);
+    }
+}
+
+TEST(NeighborJoining, SharesTheSearchAmongThreadsWithTheSameResult) {
+    std::mt19937_64 rng(20261211);
+    const DistanceMatrix d = noisy_matrix(700, 0.2, rng);
+    ThreadTeam team(ThreadUse{3});
+    for (const JoiningFormula formula : {JoiningFormula::neighbor_joining, JoiningFormula::bionj}) {
+        const JoinedTree alone = join_neighbors(d, formula);
+        const JoinedTree shared = join_neighbors(d, formula, {&team, {}});
+        ASSERT_EQ(alone.edges.size(), shared.edges.size());
+        for (std::size_t e = 0; e < alone.edges.size(); ++e) {
+            EXPECT_EQ(alone.edges[e].a, shared.edges[e].a);
+            EXPECT_EQ(alone.edges[e].b, shared.edges[e].b);
+            EXPECT_EQ(alone.edges[e].length, shared.edges[e].length);
+        }
+    }
+}
+
+TEST(NeighborJoining, StopsWhenAsked) {
+    std::mt19937_64 rng(20261212);
+    const DistanceMatrix d = noisy_matrix(50, 0.2, rng);
+    int asked = 0;
+    EXPECT_THROW(static_cast<void>(join_neighbors(d, JoiningFormula::neighbor_joining, {nullptr, [&] { return ++asked == 10; }})),
+                 Cancelled);
+    EXPECT_EQ(asked, 10);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -15,35 +16,60 @@ namespace {
 constexpr std::size_t ROWS_PER_PIECE = 16;
 // Fewer nodes than this are searched faster than the team wakes.
 constexpr std::int32_t NODES_WORTH_SHARING = 600;
-constexpr double JOINED = -std::numeric_limits<double>::infinity();
 // Matrices are copied in tiles of this many rows and columns, so that the
 // entries read down a column stay in the cache.
 constexpr std::int32_t TILE = 64;
+// Shorter lists are sorted by comparison.
+constexpr std::size_t RADIX_SORT_FROM = 96;
 
-// A number of 128 bits in two words, modulo 2^128: two's complement gives
-// negative ones.
-struct Wide {
-    std::uint64_t high = 0;
-    std::uint64_t low = 0;
+// A distance rounded down to single precision: never above it, and never
+// above that of a larger distance.
+float lower_key(double d) noexcept {
+    float key = static_cast<float>(d);
+    if (static_cast<double>(key) > d) {
+        key = std::nextafter(key, -std::numeric_limits<float>::infinity());
+    }
+    return key;
+}
 
-    void add(Wide other) noexcept {
-        low += other.low;
-        high += other.high + (low < other.low ? 1U : 0U);
+// The bits of a float, in the order of the floats as whole numbers.
+std::uint32_t ordered_bits(float key) noexcept {
+    const auto bits = std::bit_cast<std::uint32_t>(key);
+    return (bits & 0x80000000U) != 0 ? ~bits : (bits | 0x80000000U);
+}
+
+// Sorts by the upper 32 bits (their lower 32 may end in any order): a byte
+// at a time from the lowest, each pass stable, through `spare` (as long).
+void sort_by_key(std::span<std::uint64_t> keyed, std::span<std::uint64_t> spare) {
+    if (keyed.size() < RADIX_SORT_FROM) {
+        std::sort(keyed.begin(), keyed.end());
+        return;
     }
-    [[nodiscard]] Wide negated() const noexcept {
-        Wide result{~high, ~low};
-        result.add({0, 1});
-        return result;
+    std::span<std::uint64_t> from = keyed;
+    std::span<std::uint64_t> to = spare;
+    for (unsigned shift = 32; shift < 64; shift += 8) {
+        std::array<std::size_t, 257> start{};
+        for (const std::uint64_t k : from) {
+            ++start[((k >> shift) & 0xFFU) + 1];
+        }
+        for (std::size_t b = 1; b < start.size(); ++b) {
+            start[b] += start[b - 1];
+        }
+        for (const std::uint64_t k : from) {
+            to[start[(k >> shift) & 0xFFU]++] = k;
+        }
+        std::swap(from, to);
     }
-    [[nodiscard]] bool negative() const noexcept { return (high >> 63U) != 0; }
-};
+    // Four passes: the sorted keys are back in `keyed`.
+}
 
 } // namespace
 
-// Each value, scaled so that the largest magnitude is below 2^(63 - L) with
-// 2^L above the count, becomes a whole number of 128 bits (its bits below
-// 2^-64 of that unit dropped, the same whatever the order); whole numbers
-// add up exactly, in any order, without overflow.
+// Each value, scaled so that every magnitude is below 2^(63 - L), 2^L above
+// the count, becomes a whole number of that unit and a whole number of
+// 2^-(63 - L) of it, the bits below that dropped: the same whatever the
+// order. Whole numbers add up exactly in any order, and neither sum can
+// overflow; the two sums are then rounded in one fixed way.
 double sum_in_any_order(std::span<const double> values) {
     double largest = 0.0;
     for (const double v : values) {
@@ -54,23 +80,27 @@ double sum_in_any_order(std::span<const double> values) {
     }
     int top = 0;
     static_cast<void>(std::frexp(largest, &top)); // every |v| < 2^top
-    int headroom = 2;                              // the sign, and rounding up at the top
-    while ((std::size_t{1} << static_cast<unsigned>(std::min(headroom, 62))) <= values.size() && headroom < 62) {
+    int headroom = 1;
+    while (headroom < 62 && (std::uint64_t{1} << static_cast<unsigned>(headroom)) <= values.size()) {
         ++headroom;
     }
-    const int shift = 63 - headroom - top; // |v| 2^shift < 2^(63 - headroom)
-    Wide total;
+    const int bits = 63 - headroom;
+    const int shift = bits - top; // |v| 2^shift < 2^bits
+    // Powers of two multiply exactly; one that a double cannot hold is
+    // applied by ldexp, entry by entry.
+    const bool by_factor = shift > -1000 && shift < 1000;
+    const double factor = by_factor ? std::ldexp(1.0, shift) : 1.0;
+    const double below = std::ldexp(1.0, bits);
+    std::int64_t whole_total = 0;
+    std::int64_t fraction_total = 0;
     for (const double v : values) {
-        const double scaled = std::ldexp(std::fabs(v), shift);
-        const double whole = std::floor(scaled);
-        Wide part{static_cast<std::uint64_t>(whole), static_cast<std::uint64_t>(std::ldexp(scaled - whole, 64))};
-        total.add(v < 0.0 ? part.negated() : part);
+        const double scaled = by_factor ? v * factor : std::ldexp(v, shift);
+        const double whole = std::trunc(scaled);
+        whole_total += static_cast<std::int64_t>(whole);
+        fraction_total += static_cast<std::int64_t>((scaled - whole) * below);
     }
-    const bool negative = total.negative();
-    const Wide magnitude = negative ? total.negated() : total;
-    const double sum = std::ldexp(static_cast<double>(magnitude.high), -shift) +
-                       std::ldexp(static_cast<double>(magnitude.low), -shift - 64);
-    return negative ? -sum : sum;
+    return std::ldexp(static_cast<double>(whole_total), -shift) +
+           std::ldexp(static_cast<double>(fraction_total), -shift - bits);
 }
 
 // One member's search: the least Q it has seen, and its pairs.
@@ -82,10 +112,8 @@ struct JoiningMatrix::Found {
 JoiningMatrix::JoiningMatrix(const DistanceMatrix& matrix)
     : leaf_count_(matrix.leaf_count()), stride_(static_cast<std::size_t>(leaf_count_)),
       rows_(allocate_array<double>(checked_product(stride_, stride_), false)),
-      list_distance_(allocate_array<double>(checked_product(stride_, stride_), false)),
-      list_node_(allocate_array<std::int32_t>(checked_product(stride_, stride_), false)),
-      list_begin_(stride_, 0), list_end_(stride_, 0), node_(stride_), slot_of_(2 * stride_, -1),
-      sum_of_node_(2 * stride_, JOINED), live_(stride_), next_node_(leaf_count_) {
+      list_(allocate_array<std::int32_t>(checked_product(stride_, stride_), false)), list_begin_(stride_, 0),
+      list_end_(stride_, 0), node_(stride_), state_(2 * stride_), live_(stride_), next_node_(leaf_count_) {
     const std::int32_t n = leaf_count_;
     for (std::int32_t top = 0; top < n; top += TILE) {
         for (std::int32_t left = 0; left <= top; left += TILE) {
@@ -103,30 +131,30 @@ JoiningMatrix::JoiningMatrix(const DistanceMatrix& matrix)
     for (std::int32_t s = 0; s < n; ++s) {
         rows_[index(s) * stride_ + index(s)] = 0.0;
         node_[index(s)] = s;
-        slot_of_[index(s)] = s;
         live_[index(s)] = s;
+        state_[index(s)] = {sum_in_any_order({row(s), stride_}), s};
     }
     for (std::int32_t s = 0; s < n; ++s) {
-        sum_of_node_[index(s)] = sum_in_any_order({row(s), stride_});
         sort_list(s, std::span<const std::int32_t>(live_).first(index(s)));
     }
 }
 
 void JoiningMatrix::sort_list(std::int32_t slot, std::span<const std::int32_t> older) {
     const double* const own = row(slot);
-    sort_scratch_.clear();
-    for (const std::int32_t t : older) {
-        sort_scratch_.emplace_back(own[t], node_[index(t)]);
+    const std::size_t count = older.size();
+    sort_scratch_.resize(2 * count);
+    const std::span<std::uint64_t> keyed(sort_scratch_.data(), count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::int32_t t = older[k];
+        keyed[k] = (std::uint64_t{ordered_bits(lower_key(own[t]))} << 32U) | static_cast<std::uint32_t>(node_[index(t)]);
     }
-    std::sort(sort_scratch_.begin(), sort_scratch_.end());
-    double* const distances = list_distance_.get() + index(slot) * stride_;
-    std::int32_t* const nodes = list_node_.get() + index(slot) * stride_;
-    for (std::size_t p = 0; p < sort_scratch_.size(); ++p) {
-        distances[p] = sort_scratch_[p].first;
-        nodes[p] = sort_scratch_[p].second;
+    sort_by_key(keyed, std::span<std::uint64_t>(sort_scratch_.data() + count, count));
+    std::int32_t* const list = list_.get() + index(slot) * stride_;
+    for (std::size_t p = 0; p < count; ++p) {
+        list[p] = static_cast<std::int32_t>(keyed[p] & 0xFFFFFFFFU);
     }
     list_begin_[index(slot)] = 0;
-    list_end_[index(slot)] = static_cast<std::int32_t>(sort_scratch_.size());
+    list_end_[index(slot)] = static_cast<std::int32_t>(count);
 }
 
 bool JoiningMatrix::before(Pair x, Pair y, std::span<const std::int64_t> ranks) const noexcept {
@@ -161,23 +189,21 @@ public:
           ranks_(ranks) {}
 
     void nearest(std::int32_t slot) {
-        const std::size_t base = index(slot) * m_.stride_;
+        const std::int32_t* const list = m_.list_.get() + index(slot) * m_.stride_;
         std::int32_t& begin = m_.list_begin_[index(slot)];
         const std::int32_t end = m_.list_end_[index(slot)];
-        while (begin < end && m_.sum_of_node_[index(m_.list_node_[base + index(begin)])] == JOINED) {
+        while (begin < end && m_.state_[index(list[begin])].slot < 0) {
             ++begin;
         }
         if (begin < end) {
-            const std::int32_t other = m_.list_node_[base + index(begin)];
-            consider(factor_ * m_.list_distance_[base + index(begin)] - (m_.sum(slot) + m_.sum_of_node_[index(other)]),
-                     slot, other);
+            const NodeState& other = m_.state_[index(list[begin])];
+            consider(factor_ * m_.row(slot)[other.slot] - (m_.sum(slot) + other.sum), slot, other.slot);
         }
     }
 
     void rest(std::int32_t slot) {
-        const std::size_t base = index(slot) * m_.stride_;
-        const double* const distances = m_.list_distance_.get() + base;
-        std::int32_t* const nodes = m_.list_node_.get() + base;
+        const std::int32_t* const list = m_.list_.get() + index(slot) * m_.stride_;
+        const double* const row = m_.row(slot);
         const std::int32_t begin = m_.list_begin_[index(slot)];
         const std::int32_t end = m_.list_end_[index(slot)];
         const double own = m_.sum(slot);
@@ -185,15 +211,18 @@ public:
         std::int32_t p = begin + 1;
         std::int32_t joined = 0;
         for (; p < end; ++p) {
-            const double scaled = factor_ * distances[p];
-            if (scaled - bound_sums > found_.q) {
+            const NodeState& other = m_.state_[index(list[p])];
+            if (other.slot < 0) {
+                ++joined;
+                continue;
+            }
+            const double distance = row[other.slot];
+            if (factor_ * static_cast<double>(lower_key(distance)) - bound_sums > found_.q) {
                 break;
             }
-            const double other_sum = m_.sum_of_node_[index(nodes[p])];
-            joined += other_sum == JOINED ? 1 : 0;
-            const double q = scaled - (own + other_sum);
+            const double q = factor_ * distance - (own + other.sum);
             if (q <= found_.q) {
-                consider(q, slot, nodes[p]);
+                consider(q, slot, other.slot);
             }
         }
         if (joined != 0) {
@@ -202,8 +231,7 @@ public:
     }
 
 private:
-    void consider(double q, std::int32_t slot, std::int32_t other) {
-        const std::int32_t other_slot = m_.slot_of_[index(other)];
+    void consider(double q, std::int32_t slot, std::int32_t other_slot) {
         const Pair pair{std::min(slot, other_slot), std::max(slot, other_slot)};
         if (q < found_.q) {
             found_.q = q;
@@ -218,24 +246,19 @@ private:
     }
 
     // Entries [from, to) of a row's list with those of joined nodes left
-    // out, kept in order at the end of that range.
+    // out, kept in order at the end of that range; the nearest entry, read
+    // already, stays first.
     void drop_joined(std::int32_t slot, std::int32_t from, std::int32_t to) {
-        const std::size_t base = index(slot) * m_.stride_;
-        double* const distances = m_.list_distance_.get() + base;
-        std::int32_t* const nodes = m_.list_node_.get() + base;
+        std::int32_t* const list = m_.list_.get() + index(slot) * m_.stride_;
         std::int32_t kept = to;
         for (std::int32_t p = to; p-- > from;) {
-            if (m_.sum_of_node_[index(nodes[p])] != JOINED) {
-                --kept;
-                distances[kept] = distances[p];
-                nodes[kept] = nodes[p];
+            if (m_.state_[index(list[p])].slot >= 0) {
+                list[--kept] = list[p];
             }
         }
-        // The nearest entry, already read, stays first.
-        const std::int32_t first = m_.list_begin_[index(slot)];
-        distances[kept - 1] = distances[first];
-        nodes[kept - 1] = nodes[first];
-        m_.list_begin_[index(slot)] = kept - 1;
+        std::int32_t& first = m_.list_begin_[index(slot)];
+        list[kept - 1] = list[first];
+        first = kept - 1;
     }
 
     JoiningMatrix& m_;
@@ -259,7 +282,7 @@ void JoiningMatrix::search_rows(std::span<const std::int32_t> slots, double larg
 }
 
 std::vector<JoiningMatrix::Pair> JoiningMatrix::least_q(ThreadTeam* team, std::span<const std::int64_t> ranks) {
-    double largest_sum = JOINED;
+    double largest_sum = -std::numeric_limits<double>::infinity();
     for (const std::int32_t slot : live_) {
         largest_sum = std::max(largest_sum, sum(slot));
     }
@@ -295,27 +318,22 @@ std::vector<JoiningMatrix::Pair> JoiningMatrix::least_q(ThreadTeam* team, std::s
 std::int32_t JoiningMatrix::join(Pair pair, std::span<const double> distances) {
     const std::int32_t a = pair.a;
     const std::int32_t b = pair.b;
-    const std::int32_t joined_a = node(a);
-    const std::int32_t joined_b = node(b);
     live_.erase(std::find(live_.begin(), live_.end(), b));
     double* const row_a = rows_.get() + index(a) * stride_;
     const double* const row_b = row(b);
     for (const std::int32_t k : live_) {
         if (k != a) {
-            double& s = sum_of_node_[index(node(k))];
+            double& s = state_[index(node(k))].sum;
             s = (s - (row_a[k] + row_b[k])) + distances[index(k)];
         }
     }
-    sum_of_node_[index(joined_a)] = JOINED;
-    sum_of_node_[index(joined_b)] = JOINED;
-    slot_of_[index(joined_a)] = -1;
-    slot_of_[index(joined_b)] = -1;
+    state_[index(node(a))] = {};
+    state_[index(node(b))] = {};
     const std::int32_t u = next_node_++;
     node_[index(a)] = u;
-    slot_of_[index(u)] = a;
     std::vector<double>& others = scratch_values_;
-    others.clear();
     std::vector<std::int32_t>& older = scratch_slots_;
+    others.clear();
     older.clear();
     for (const std::int32_t k : live_) {
         if (k != a) {
@@ -325,7 +343,7 @@ std::int32_t JoiningMatrix::join(Pair pair, std::span<const double> distances) {
             older.push_back(k);
         }
     }
-    sum_of_node_[index(u)] = sum_in_any_order(others);
+    state_[index(u)] = {sum_in_any_order(others), a};
     sort_list(a, older);
     return u;
 }

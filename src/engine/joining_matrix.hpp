@@ -4,13 +4,14 @@
 //
 // Each node sits in a slot (leaf v in slot v - 1; a joined node takes the
 // slot of the first of its two): its row of distances to every other slot,
-// the sum S of its distances to the nodes left, and its distances to the
-// nodes older than it (those already there when it was made), in increasing
-// order. Every pair is in exactly one such list, the younger node's, and
-// its distances never change while both nodes are left, so a list is sorted
-// once. A list read in order can stop where (r - 2) d - (S(a) + the largest
-// S) passes the least Q found so far: rounding is monotone, so that bound
-// is at or below the Q of every later entry, bit for bit.
+// the sum S of its distances to the nodes left, and a list of the nodes
+// older than it (those already there when it was made), in increasing order
+// of their distance rounded down to single precision. Every pair is in
+// exactly one such list, the younger node's, and its distance never changes
+// while both nodes are left, so a list is sorted once. A list read in order
+// can stop where (r - 2) d' - (S(a) + the largest S), d' that rounded-down
+// distance, passes the least Q found so far: rounding is monotone, so that
+// bound is at or below the Q of every later entry, bit for bit.
 //
 // Thread-safety: least_q() shares its work among a team's members; nothing
 // else may run meanwhile.
@@ -47,7 +48,7 @@ public:
     // The slots of the nodes left, in increasing order.
     [[nodiscard]] std::span<const std::int32_t> live_slots() const noexcept { return live_; }
     [[nodiscard]] std::int32_t node(std::int32_t slot) const noexcept { return node_[index(slot)]; }
-    [[nodiscard]] double sum(std::int32_t slot) const noexcept { return sum_of_node_[index(node(slot))]; }
+    [[nodiscard]] double sum(std::int32_t slot) const noexcept { return state_[index(node(slot))].sum; }
     // Indexed by slot; only the entries of the slots left mean anything.
     [[nodiscard]] const double* row(std::int32_t slot) const noexcept { return rows_.get() + index(slot) * stride_; }
 
@@ -68,6 +69,10 @@ public:
 private:
     struct Found;
     class RowSearch;
+    struct NodeState {
+        double sum = 0.0;
+        std::int32_t slot = -1; // -1 once joined
+    };
     [[nodiscard]] static std::size_t index(std::int32_t i) noexcept { return static_cast<std::size_t>(i); }
     void sort_list(std::int32_t slot, std::span<const std::int32_t> older);
     void search_rows(std::span<const std::int32_t> slots, double largest_sum, Found& found,
@@ -77,19 +82,15 @@ private:
     std::int32_t leaf_count_;
     std::size_t stride_;
     HeapArray<double> rows_;
-    // Slot s's list: list_distance_/list_node_ [s * stride_ + list_begin_[s], s * stride_ + list_end_[s]).
-    HeapArray<double> list_distance_;
-    HeapArray<std::int32_t> list_node_;
+    // Slot s's list: list_ [s * stride_ + list_begin_[s], s * stride_ + list_end_[s]), by node.
+    HeapArray<std::int32_t> list_;
     std::vector<std::int32_t> list_begin_;
     std::vector<std::int32_t> list_end_;
-    std::vector<std::int32_t> node_;       // per slot
-    std::vector<std::int32_t> slot_of_;    // per node, -1 once joined
-    // Per node; minus infinity once joined, so that its pairs' Q is plus
-    // infinity without a test.
-    std::vector<double> sum_of_node_;
+    std::vector<std::int32_t> node_; // per slot
+    std::vector<NodeState> state_;   // per node
     std::vector<std::int32_t> live_;
     std::int32_t next_node_;
-    std::vector<std::pair<double, std::int32_t>> sort_scratch_;
+    std::vector<std::uint64_t> sort_scratch_;
     std::vector<double> scratch_values_;
     std::vector<std::int32_t> scratch_slots_;
 };
