@@ -110,7 +110,7 @@ TEST(LibraryInterface, ThreadsThatCannotStartChangeNothing) {
     for (const int budget : {0, 1, 2}) {
         rf::Cancellation never;
         rf_compare::detail::TreeCollector collector(
-            {false, true, {4, starting_at_most(std::make_shared<std::atomic<int>>(budget))}, {}, false, false});
+            {false, true, {4, starting_at_most(std::make_shared<std::atomic<int>>(budget))}, {}, false});
         collector.add_views(views, never);
         const rf::NumberedTrees numbered = collector.finish();
         const rf::DistanceRows rows(numbered, rf::Metric::kf, false);

@@ -84,7 +84,14 @@ std::vector<PairsCase> cases() {
          3, "(1:1,2:1,(3:1,4:1):1);\n\n\n\n"},
         {"no tree metric: a warning", "4\n" + EDGE_34 + NO_TREE_METRIC, {"in.txt"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n",
          "rf_pairs: 1 of 2 matrices is not a tree metric: its tree's path lengths differ from it by up to 40 % (matrix 2); "
-         "such a tree depends on the order of the leaves; see --misfit and --strict\n", 0},
+         "such a tree depends on the order of the leaves; --method nj builds trees that do not depend on it; see "
+         "--misfit and --strict\n", 0},
+        // Neighbor joining: a tree for any distance matrix, no warning.
+        {"no tree metric, neighbor joining", "4\n" + EDGE_34 + NO_TREE_METRIC, {"in.txt", "--method", "nj", "--newick", "out.nwk"},
+         "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n", "", 0, "(1:1,2:1,(3:1,4:1):1);\n(1:1.5,2:1.5,(3:1.5,4:1.5):1.5);\n"},
+        {"not additive, neighbor joining, a negative length written 0", "4\n" + EDGE_34 + SKEWED,
+         {"in.txt", "--method", "nj", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n", "", 0,
+         "(1:1,2:1,(3:1,4:1):1);\n(1:2.75,2:0,(3:2.75,4:0):2.25);\n"},
         {"no tree metric, strict", "4\n" + EDGE_34 + NO_TREE_METRIC, {"--strict", "in.txt"},
          "matrix\t1\t2\n1\t0\tNA\n2\tNA\tNA\n",
          "rf_pairs: matrix 2: This is not an additive distance: its tree's path lengths differ from it by up to 40 % "
@@ -93,7 +100,13 @@ std::vector<PairsCase> cases() {
          {"in.txt", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n",
          "rf_pairs: 2 of 2 matrices are not tree metrics: their trees' path lengths differ from them by up to 100 % "
          "(matrix 1); such trees depend on the order of the leaves; the entries are so small that a relative tolerance "
-         "may help (--tolerance relative); see --misfit and --strict\n", 0, "(1:2e-06,2:0,3:0,4:0);\n(1:2e-06,3:0,2:0,4:0);\n"},
+         "may help (--tolerance relative); --method nj builds trees that do not depend on it; see --misfit and --strict\n",
+         0, "(1:2e-06,2:0,3:0,4:0);\n(1:2e-06,3:0,2:0,4:0);\n"},
+        {"small entries, no tree metric: no hint where a relative tolerance changes nothing",
+         "4\n" + EDGE_34 + scaled(NO_TREE_METRIC, "e-3"), {"in.txt"}, "matrix\t1\t2\n1\t0\t0\n2\t0\t0\n",
+         "rf_pairs: 1 of 2 matrices is not a tree metric: its tree's path lengths differ from it by up to 40 % (matrix 2); "
+         "such a tree depends on the order of the leaves; --method nj builds trees that do not depend on it; see "
+         "--misfit and --strict\n", 0},
         {"lengths of 1e-6, relative", "4\n" + scaled(EDGE_34, "e-6") + scaled(EDGE_24, "e-6"),
          {"in.txt", "--tolerance", "relative", "--newick", "out.nwk"}, "matrix\t1\t2\n1\t0\t2\n2\t2\t0\n", "", 0,
          "(1:1e-06,2:1e-06,(3:1e-06,4:1e-06):1e-06);\n(1:1e-06,3:1e-06,(2:1e-06,4:1e-06):1e-06);\n"},
@@ -193,6 +206,8 @@ std::vector<PairsCase> cases() {
          "trees; wrf and kf have no such bound" + SEE_HELP, 2},
         {"no tolerance", FOUR, {"in.txt", "--tolerance", "-1"}, "",
          "rf_pairs: --tolerance needs absolute, relative or a positive number" + SEE_HELP, 2},
+        {"unknown method", FOUR, {"in.txt", "--method", "upgma"}, "",
+         "rf_pairs: --method needs additive, nj or bionj" + SEE_HELP, 2},
         {"--newick without a name", FOUR, {"in.txt", "--newick"}, "", "rf_pairs: --newick needs a file name" + SEE_HELP, 2},
         {"help", FOUR, {"in.txt", "--help"}, "Usage: rf_pairs MATRIX_FILE... [options]\n", "", 0, std::nullopt, true},
         {"version", FOUR, {"--version"}, "rf_pairs 1.2.0\n", "", 0},

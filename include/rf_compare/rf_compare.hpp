@@ -20,6 +20,7 @@
 #include "rf_compare/matrix_view.hpp"
 #include "rf_compare/metric.hpp"
 #include "rf_compare/misfit.hpp"
+#include "rf_compare/rebuild_method.hpp"
 #include "rf_compare/tolerance.hpp"
 #include "rf_compare/tree.hpp"
 #include "rf_compare/tree_reader.hpp"

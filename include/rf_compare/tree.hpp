@@ -17,6 +17,7 @@
 
 #include "rf_compare/matrix_view.hpp"
 #include "rf_compare/misfit.hpp"
+#include "rf_compare/rebuild_method.hpp"
 #include "rf_compare/tolerance.hpp"
 
 namespace rf_compare {
@@ -58,7 +59,9 @@ public:
     [[nodiscard]] Misfit misfit() const noexcept;
 
     // When the matrix is no tree metric (relative misfit beyond
-    // TREE_METRIC_MISFIT), a sentence saying so and by how much; else empty.
+    // TREE_METRIC_MISFIT) and its tree is additive, so that it depends on
+    // the order of the leaves, a sentence saying so and by how much; else
+    // empty.
     [[nodiscard]] const std::string& misfit_warning() const noexcept;
 
     // The line rf_pairs --newick writes for it, without the line end, its
@@ -68,18 +71,19 @@ public:
 private:
     friend struct detail::TreeAccess;
     friend Tree rebuild(const MatrixView& matrix, std::vector<std::string> names, const Tolerance& tolerance,
-                        bool strict);
+                        bool strict, RebuildMethod method);
     struct State;
     std::shared_ptr<const State> state_;
 };
 
-// The tree of one matrix; `names`, when given, name leaves 1..n in its
-// Newick line (n distinct names, quoted where Newick needs it). `strict`:
-// a matrix that is no tree metric is not additive. Throws bad_argument
-// (also for a matrix that is no distance matrix: see TreeSet::add),
-// not_additive (place: matrix 0) or too_large.
+// The tree of one matrix, made by `method`; `names`, when given, name
+// leaves 1..n in its Newick line (n distinct names, quoted where Newick
+// needs it). `strict`: a matrix that is no tree metric is not additive.
+// Throws bad_argument (also for a matrix that is no distance matrix: see
+// TreeSet::add), not_additive (place: matrix 0) or too_large.
 [[nodiscard]] Tree rebuild(const MatrixView& matrix, std::vector<std::string> names = {},
-                           const Tolerance& tolerance = {}, bool strict = false);
+                           const Tolerance& tolerance = {}, bool strict = false,
+                           RebuildMethod method = RebuildMethod::additive);
 
 // The first tree of Newick text ("((a:1,b:1):2,c:3);"), its leaves in the
 // order of the text. Throws bad_input with the column and what was

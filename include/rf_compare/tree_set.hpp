@@ -19,6 +19,7 @@
 
 #include "rf_compare/matrix_reader.hpp"
 #include "rf_compare/matrix_view.hpp"
+#include "rf_compare/rebuild_method.hpp"
 #include "rf_compare/tolerance.hpp"
 #include "rf_compare/tree.hpp"
 #include "rf_compare/tree_table.hpp"
@@ -45,6 +46,8 @@ struct SetOptions {
     // A matrix whose tree's relative misfit is beyond TREE_METRIC_MISFIT is
     // taken as not additive.
     bool strict = false;
+    // How each matrix is made a tree (see rebuild_method.hpp).
+    RebuildMethod method = RebuildMethod::additive;
     // Asked now and then (at most every 20 ms) from the calling thread
     // during long work, here and in the TreeTable; true stops that work
     // with an Error of kind cancelled.

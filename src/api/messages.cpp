@@ -90,13 +90,16 @@ std::string not_additive_text(const TreeVerdict& verdict) {
     return text;
 }
 
-std::string misfit_warning(const std::vector<TreeVerdict>& verdicts, const Tolerance& tolerance) {
+std::string misfit_warning(const std::vector<TreeVerdict>& verdicts) {
     std::size_t beyond = 0;
     std::size_t worst = 0;
+    bool relative_differs = false;
     for (std::size_t k = 0; k < verdicts.size(); ++k) {
-        if (verdicts[k].rebuilt && verdicts[k].misfit.relative > TREE_METRIC_MISFIT) {
-            worst = beyond == 0 || verdicts[k].misfit.relative > verdicts[worst].misfit.relative ? k : worst;
+        const TreeVerdict& verdict = verdicts[k];
+        if (verdict.rebuilt && verdict.depends_on_leaf_order && verdict.misfit.relative > TREE_METRIC_MISFIT) {
+            worst = beyond == 0 || verdict.misfit.relative > verdicts[worst].misfit.relative ? k : worst;
             ++beyond;
+            relative_differs = relative_differs || verdict.relative_tolerance_differs;
         }
     }
     if (beyond == 0) {
@@ -116,8 +119,7 @@ std::string misfit_warning(const std::vector<TreeVerdict>& verdicts, const Toler
                " matrices are not tree metrics: their trees' path lengths differ from them by up to " + by_how_much +
                " (matrix " + std::to_string(worst + 1) + "); such trees depend on the order of the leaves";
     }
-    // An absolute tolerance more than 1e-4 of the entries merges real edges.
-    if (tolerance.scale == Tolerance::Scale::absolute && tolerance.zero > 1e-4 * verdicts[worst].largest) {
+    if (relative_differs) {
         text += "; the entries are so small that a relative tolerance may help";
     }
     return text;

@@ -60,13 +60,15 @@ inline constexpr std::string_view REBUILDING_TREES = "rebuilding the trees";
 // The relative misfit as people read it: "31 %", "0.00012 %".
 [[nodiscard]] std::string percent_text(double fraction);
 
-// When some of the trees are far from their matrices: "3 of 100 matrices
-// are not tree metrics: their trees' path lengths differ from them by up
-// to 31 % (matrix 17); such trees depend on the order of the leaves" (for
-// one matrix alone: "the matrix is not a tree metric: ..."), and where an
-// absolute tolerance is large against the worst matrix's entries, "; the
+// When some of the additive trees are far from their matrices: "3 of 100
+// matrices are not tree metrics: their trees' path lengths differ from them
+// by up to 31 % (matrix 17); such trees depend on the order of the leaves"
+// (for one matrix alone: "the matrix is not a tree metric: ..."), and
+// where a relative tolerance, tried, gave some of them other trees, "; the
 // entries are so small that a relative tolerance may help"; else empty.
-[[nodiscard]] std::string misfit_warning(const std::vector<TreeVerdict>& verdicts, const Tolerance& tolerance);
+// Trees of neighbor joining, which do not depend on the order, are never
+// warned of. Each caller adds how its users ask for neighbor joining.
+[[nodiscard]] std::string misfit_warning(const std::vector<TreeVerdict>& verdicts);
 
 // "not enough memory for WHAT".
 [[nodiscard]] Error out_of_memory(std::string_view what);

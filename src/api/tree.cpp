@@ -86,13 +86,14 @@ void check_names(const std::vector<std::string>& names, std::int32_t n) {
 
 } // namespace
 
-Tree rebuild(const MatrixView& matrix, std::vector<std::string> names, const Tolerance& tolerance, bool strict) {
+Tree rebuild(const MatrixView& matrix, std::vector<std::string> names, const Tolerance& tolerance, bool strict,
+             RebuildMethod method) {
     return detail::guarded("rebuilding a tree", [&] {
         const std::int32_t n = detail::leaf_count_of(matrix, std::nullopt);
         check_names(names, n);
         rf::DistanceMatrix d(n);
         detail::copy_matrix(matrix, d, std::nullopt);
-        detail::JudgedTree judged = detail::judge_matrix(d, tolerance, strict);
+        detail::JudgedTree judged = detail::judge_matrix(d, {tolerance, strict, method});
         if (judged.fault) {
             throw detail::matrix_error(ErrorKind::bad_argument, {std::nullopt, judged.fault->row - 1, judged.fault->column - 1},
                                        detail::fault_text(*judged.fault));
@@ -101,7 +102,7 @@ Tree rebuild(const MatrixView& matrix, std::vector<std::string> names, const Tol
             const std::string detail = detail::not_additive_text(judged.verdict);
             throw Error(ErrorKind::not_additive, "matrix " + detail, {0, std::nullopt, std::nullopt}, detail);
         }
-        std::string warning = detail::misfit_warning({judged.verdict}, tolerance);
+        std::string warning = detail::misfit_warning({judged.verdict});
         return detail::TreeAccess::made(
             {std::move(*judged.tree), std::move(names), judged.verdict.misfit, std::move(warning), true});
     });

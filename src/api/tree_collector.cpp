@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <exception>
 #include <string>
 
@@ -21,6 +22,8 @@ constexpr std::size_t MATRICES_PER_MEMBER = 4;
 constexpr std::size_t BATCH_BYTES = std::size_t{32} << 20;
 // Fewer cells than this in a batch are rebuilt faster than threads wake.
 constexpr std::int64_t CELLS_WORTH_SHARING = std::int64_t{1} << 16;
+// From this many leaves on, one matrix's neighbor joining shares its search.
+constexpr std::int32_t LEAVES_WORTH_SHARING = 600;
 
 std::int64_t cells_of(const MatrixView& view) noexcept { return view.rows * view.columns; }
 
@@ -77,7 +80,7 @@ void TreeCollector::add(const rf::DistanceMatrix& matrix, const std::vector<std:
         static_cast<void>(names_.order_of(names)); // the matrices come in their order already
     }
     try {
-        keep(judge_matrix(matrix, settings_.tolerance, settings_.strict), matrix.leaf_count());
+        keep(judge_matrix(matrix, settings_.rebuilding, {team_for_one(matrix.leaf_count()), {}}), matrix.leaf_count());
     } catch (...) {
         if (size_ == 0) {
             names_ = LeafNames{}; // nothing kept, nothing fixed
@@ -110,6 +113,17 @@ TreeCollector::Judged TreeCollector::judged_as_given(const Tree& tree,
     }
     judged.tree = rf::renumbered_leaves(state.tree, new_number);
     return judged;
+}
+
+rf::ThreadTeam* TreeCollector::team_for_one(std::int32_t leaf_count) {
+    if (settings_.rebuilding.method == RebuildMethod::additive || leaf_count < LEAVES_WORTH_SHARING ||
+        settings_.threads.threads <= 1) {
+        return nullptr;
+    }
+    if (!team_) {
+        team_.emplace(settings_.threads);
+    }
+    return &*team_;
 }
 
 std::size_t TreeCollector::batch_size() const noexcept {
@@ -175,7 +189,8 @@ void TreeCollector::add_supply(MatrixSupply& supply, rf::Cancellation& cancellat
     }
 }
 
-void TreeCollector::rebuild_view(const MatrixView& view, std::size_t index, Workspace& workspace, Outcome& outcome) const {
+void TreeCollector::rebuild_view(const MatrixView& view, std::size_t index, Workspace& workspace, Outcome& outcome,
+                                 const rf::JoiningWork& work) const {
     try {
         const std::int32_t n = leaf_count_of(view, index);
         if (!workspace.matrix || workspace.matrix->leaf_count() != n) {
@@ -183,7 +198,7 @@ void TreeCollector::rebuild_view(const MatrixView& view, std::size_t index, Work
             workspace.matrix.emplace(n);
         }
         copy_matrix(view, *workspace.matrix, index, outcome.order ? &*outcome.order : nullptr);
-        outcome.judged = judge_matrix(*workspace.matrix, settings_.tolerance, settings_.strict);
+        outcome.judged = judge_matrix(*workspace.matrix, settings_.rebuilding, work);
         outcome.leaf_count = n;
     } catch (...) {
         outcome.failure = std::current_exception();
@@ -219,6 +234,10 @@ void TreeCollector::rebuild_named_batch(std::span<const MatrixView> views,
         team_.emplace(settings_.threads);
     }
     const std::size_t members = team_ && views.size() > 1 ? team_->size() : 1;
+    // A batch of one matrix is rebuilt on this thread, its search shared.
+    rf::ThreadTeam* const searchers =
+        views.size() == 1 ? team_for_one(static_cast<std::int32_t>(std::clamp<std::int64_t>(views.front().rows, 0, INT32_MAX)))
+                          : nullptr;
     workspaces_.resize(std::max(workspaces_.size(), members));
     std::vector<Outcome> outcomes(count);
     // Names are matched in matrix order, here: a mismatch is that matrix's
@@ -249,7 +268,10 @@ void TreeCollector::rebuild_named_batch(std::span<const MatrixView> views,
                 return;
             }
             if (!outcomes[k].done) {
-                rebuild_view(views[k], size_ + k, workspaces_[member], outcomes[k]);
+                const rf::JoiningWork work{members == 1 ? searchers : nullptr, [&cancellation, member] {
+                                               return member == 0 ? cancellation.poll() : cancellation.stopped();
+                                           }};
+                rebuild_view(views[k], size_ + k, workspaces_[member], outcomes[k], work);
             }
         }
     };

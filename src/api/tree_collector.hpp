@@ -38,10 +38,7 @@ struct CollectorSettings {
     bool mark_not_additive = false;
     bool keep_lengths = true;
     rf::ThreadUse threads;
-    Tolerance tolerance;
-    // A matrix whose tree's relative misfit is beyond TREE_METRIC_MISFIT is
-    // taken as not additive.
-    bool strict = false;
+    Rebuilding rebuilding;
     // A matrix that is no distance matrix (not symmetric, negative, too
     // large) is left out like one that is not additive, not an error.
     bool mark_faulty = false;
@@ -93,7 +90,11 @@ private:
     void rebuild_named_batch(std::span<const MatrixView> views, std::span<const std::vector<std::string>> names,
                              std::span<const Tree* const> given, rf::Cancellation& cancellation);
     [[nodiscard]] Judged judged_as_given(const Tree& tree, const std::optional<std::vector<std::int32_t>>& order) const;
-    void rebuild_view(const MatrixView& view, std::size_t index, Workspace& workspace, Outcome& outcome) const;
+    void rebuild_view(const MatrixView& view, std::size_t index, Workspace& workspace, Outcome& outcome,
+                      const rf::JoiningWork& work) const;
+    // Neighbor joining's search of one large matrix shared by the team,
+    // started for it where it is worth it; nullptr for the calling thread alone.
+    [[nodiscard]] rf::ThreadTeam* team_for_one(std::int32_t leaf_count);
     void keep(Judged judged, std::int32_t n);
     [[nodiscard]] std::size_t batch_size() const noexcept;
 

@@ -13,7 +13,7 @@ namespace {
 
 detail::CollectorSettings collector_settings(const SetOptions& options) {
     return {options.when_not_additive == WhenNotAdditive::mark, options.keep_lengths, detail::thread_use(options.threads),
-            options.tolerance, options.strict, false};
+            {options.tolerance, options.strict, options.method}, false};
 }
 
 } // namespace
@@ -103,7 +103,6 @@ TreeTable TreeSet::finish() {
         table->leaf_count = state_->collector.leaf_count();
         table->names = state_->collector.names();
         table->verdicts = state_->collector.verdicts();
-        table->tolerance = state_->options.tolerance;
         table->numbered = state_->collector.finish();
         table->keep_lengths = state_->options.keep_lengths;
         table->threads = detail::thread_use(state_->options.threads);

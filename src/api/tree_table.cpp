@@ -70,7 +70,7 @@ Misfit TreeTable::misfit(std::size_t tree) const noexcept {
 }
 
 std::string TreeTable::misfit_warning() const {
-    return detail::guarded("a warning", [this] { return detail::misfit_warning(state_->verdicts, state_->tolerance); });
+    return detail::guarded("a warning", [this] { return detail::misfit_warning(state_->verdicts); });
 }
 
 bool TreeTable::rebuilt(std::size_t tree) const noexcept {

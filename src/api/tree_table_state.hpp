@@ -18,7 +18,6 @@ struct TreeTable::State {
     std::int32_t leaf_count = 0;
     std::vector<std::string> names;
     std::vector<detail::TreeVerdict> verdicts;
-    Tolerance tolerance;
     bool keep_lengths = true;
     rf::ThreadUse threads;
     std::function<bool()> interrupted;

@@ -68,6 +68,13 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
                 return UsageError{"--threads needs 0 (one per CPU) or a whole number of threads"};
             }
             options.threads = static_cast<std::size_t>(count);
+        } else if (arg == "--method") {
+            const std::optional<rf_compare::RebuildMethod> method =
+                has_value ? rf_compare::rebuild_method_named(argv[++a]) : std::nullopt;
+            if (!method) {
+                return UsageError{"--method needs additive, nj or bionj"};
+            }
+            options.method = *method;
         } else if (arg == "--strict") {
             options.strict = true;
         } else if (arg == "--tolerance") {
@@ -124,8 +131,8 @@ const char* usage_text() {
            "                   nexus   trees: a NEXUS file's trees block, with or\n"
            "                           without a translate table\n"
            "                 A tree without the length of some edge is compared by rf\n"
-           "                 only. --leaf-names, --misfit, --tolerance and --strict are\n"
-           "                 for matrices.\n"
+           "                 only. --leaf-names, --misfit, --tolerance, --strict and\n"
+           "                 --method are for matrices.\n"
            "  --leaf-names FILE  the leaves' names, one per line, one per leaf, for\n"
            "                 files in the rf format, which has none\n"
            "  --metric NAME  how two trees are compared, over every split (edge) of\n"
@@ -153,6 +160,20 @@ const char* usage_text() {
            "  --strict       a matrix whose tree's path lengths differ from it by more\n"
            "                 than 1e-4 of its largest entry (no tree metric) is taken as\n"
            "                 not additive\n"
+           "  --method NAME  how each matrix is made a tree:\n"
+           "                   additive  the tree whose path lengths the matrix records,\n"
+           "                             as rf_compare rebuilds it (the default): exact\n"
+           "                             for a tree metric, else a tree that depends on\n"
+           "                             the order of the leaves, or none\n"
+           "                   nj        neighbor joining: a tree for any distance\n"
+           "                             matrix (estimated from sequences, say), the\n"
+           "                             same whatever the order of the leaves, and\n"
+           "                             the additive tree for a tree metric\n"
+           "                   bionj     BIONJ: neighbor joining weighed by variances\n"
+           "                 Neighbor joining's inner edges no longer than the\n"
+           "                 tolerance's zero (negative ones too) are merged, leaving\n"
+           "                 polytomies; a negative leaf edge is given length 0, and\n"
+           "                 --misfit measures the tree as it is written\n"
            "  --threads N    use at most N threads (0, the default: one per CPU); the\n"
            "                 results are the same for any N\n"
            "  --help         show this text\n"
@@ -167,8 +188,8 @@ const char* usage_text() {
            "A matrix that is no distance matrix (not symmetric beyond 1e-4 of its largest\n"
            "entry, a negative entry, entries whose sums overflow) is left out like one\n"
            "that is not additive. When some matrix is no tree metric, one line on standard\n"
-           "error says how many and by how much: such a tree depends on the order of the\n"
-           "leaves.\n"
+           "error says how many and by how much: such an additive tree depends on the\n"
+           "order of the leaves.\n"
            "\n"
            "Exit status: 0 done, 1 bad input or an output that could not be written, 2 bad\n"
            "command line or files that collide, 3 done but some matrix was left out.\n";

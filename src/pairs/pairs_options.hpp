@@ -2,7 +2,8 @@
 //   rf_pairs MATRIX_FILE... [-m M] [--format auto|rf|phylip|csv|tsv]
 //            [--leaf-names FILE] [--metric rf|wrf|kf] [--normalised]
 //            [--first] [--newick FILE] [--misfit FILE]
-//            [--tolerance absolute|relative|NUMBER] [--strict] [--threads N]
+//            [--tolerance absolute|relative|NUMBER] [--strict]
+//            [--method additive|nj|bionj] [--threads N]
 //   rf_pairs --help | --version
 #pragma once
 
@@ -14,6 +15,7 @@
 
 #include "metric.hpp"
 #include "rf_compare/file_format.hpp"
+#include "rf_compare/rebuild_method.hpp"
 #include "rf_compare/tolerance.hpp"
 
 namespace rf {
@@ -32,6 +34,7 @@ struct PairsOptions {
     std::optional<std::string> misfit_file;   // where each tree's misfit goes, one line each
     rf_compare::Tolerance tolerance;
     bool strict = false;                      // a matrix that is no tree metric is not additive
+    rf_compare::RebuildMethod method = rf_compare::RebuildMethod::additive;
     std::size_t threads = 0;                  // at most this many; 0: one per usable CPU
 };
 

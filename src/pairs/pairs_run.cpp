@@ -171,6 +171,9 @@ const char* matrix_option(const PairsOptions& options) {
     if (options.tolerance.scale != rf_compare::Tolerance::Scale::absolute || options.tolerance.zero != rf_compare::Tolerance().zero) {
         return "--tolerance";
     }
+    if (options.method != rf_compare::RebuildMethod::additive) {
+        return "--method";
+    }
     return nullptr;
 }
 
@@ -207,8 +210,8 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
             }
         }
         NewickLines newick(std::move(newick_file));
-        const api::CollectorSettings settings{true, options.metric != Metric::rf, reading.threads, options.tolerance,
-                                              options.strict, true};
+        const api::CollectorSettings settings{
+            true, options.metric != Metric::rf, reading.threads, {options.tolerance, options.strict, options.method}, true};
         if (tree_files) {
             trees = api::guarded("reading the trees", [&] {
                 const std::vector<std::string>* names = nullptr;
@@ -286,10 +289,10 @@ int run_rf_pairs(const PairsOptions& options, const OutputCalls& output, std::FI
             report(err, "standard output could not be written");
             return EXIT_BAD_INPUT;
         }
-        const std::string warning = api::guarded("a warning", [&] { return api::misfit_warning(verdicts, options.tolerance); });
+        const std::string warning = api::guarded("a warning", [&] { return api::misfit_warning(verdicts); });
         if (!warning.empty()) {
             report(err, warning, warning.ends_with("may help") ? " (--tolerance relative)" : "",
-                   "; see --misfit and --strict");
+                   "; --method nj builds trees that do not depend on it; see --misfit and --strict");
         }
     } catch (const rf_compare::Error& e) {
         report(err, std::string_view(e.what()));
