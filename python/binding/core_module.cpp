@@ -180,7 +180,7 @@ py::array_t<double> misfits_of(const rf_compare::TreeTable& table) {
 // or "".
 py::tuple compare(const py::object& matrices, const py::function& convert, const std::string& metric_name,
                   bool normalised, bool mark_not_additive, const std::string& rows, std::size_t first_set,
-                  const py::object& tolerance, bool strict, std::size_t threads) {
+                  const py::object& tolerance, bool strict, std::size_t threads, const std::string& method) {
     const rf_compare::TableRequest request{metric_of(metric_name), normalised,
                                            rows == "first"       ? rf_compare::Rows::first
                                            : rows == "condensed" ? rf_compare::Rows::condensed
@@ -195,6 +195,7 @@ py::tuple compare(const py::object& matrices, const py::function& convert, const
     options.threads = threads;
     options.tolerance = tolerance_of(tolerance);
     options.strict = strict;
+    options.method = rf_compare::rebuild_method_of(method);
     options.interrupted = interrupted;
     rf_compare::TreeSet trees(options);
     std::optional<rf_compare::TreeTable> table;
@@ -401,15 +402,17 @@ PYBIND11_MODULE(_core, m) {
 
     m.def(
         "rebuild",
-        [](const DoubleArray& matrix, std::vector<std::string> names, const py::object& tolerance, bool strict) {
+        [](const DoubleArray& matrix, std::vector<std::string> names, const py::object& tolerance, bool strict,
+           const std::string& method) {
             const rf_compare::MatrixView view = view_of(matrix);
             const rf_compare::Tolerance judged_by = tolerance_of(tolerance);
+            const rf_compare::RebuildMethod made_by = rf_compare::rebuild_method_of(method);
             const py::gil_scoped_release unlocked;
-            return rf_compare::rebuild(view, std::move(names), judged_by, strict);
+            return rf_compare::rebuild(view, std::move(names), judged_by, strict, made_by);
         },
-        py::arg("matrix"), py::arg("names"), py::arg("tolerance"), py::arg("strict"));
+        py::arg("matrix"), py::arg("names"), py::arg("tolerance"), py::arg("strict"), py::arg("method"));
 
     m.def("compare", &compare, py::arg("matrices"), py::arg("convert"), py::arg("metric"), py::arg("normalised"),
           py::arg("mark_not_additive"), py::arg("rows"), py::arg("first_set"), py::arg("tolerance"), py::arg("strict"),
-          py::arg("threads"));
+          py::arg("threads"), py::arg("method"));
 }

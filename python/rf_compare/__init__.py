@@ -35,6 +35,15 @@ with a NotTreeMetricWarning::
 
 ``strict=True`` takes such matrices as not additive instead.
 
+For distances estimated from sequences, which are never exact tree
+metrics, ``method="nj"`` builds each tree by neighbor joining (Saitou and
+Nei, as ape's nj computes it) and ``method="bionj"`` by Gascuel's BIONJ
+(as ape's bionj): a tree for any distance matrix, the same whatever the
+order of the leaves, and for a tree metric the additive tree itself.
+Inner edges at or below the tolerance's zero (negative ones too) are
+merged into polytomies, a negative leaf edge is given length 0, and the
+misfit measures the tree so written; no warning is given for such trees.
+
 The tolerance decides which lengths count as zero: "absolute" (the
 programs' own 1e-5, and -0.01 for the test above) suits lengths from
 about 0.01 to 1e10; "relative" takes 1e-5 and -0.01 of each matrix's
@@ -91,6 +100,7 @@ Metric = Literal["rf", "wrf", "kf"]
 FileFormat = Literal["auto", "rf", "phylip", "csv", "tsv"]
 WhenNotAdditive = Literal["raise", "nan"]
 ToleranceLike = Union[Literal["absolute", "relative"], float]
+Method = Literal["additive", "nj", "bionj"]
 
 _WHEN_NOT_ADDITIVE = ("raise", "nan")
 _METRICS = ("rf", "wrf", "kf")
@@ -111,9 +121,10 @@ class NotAdditiveError(ValueError):
 
 
 class NotTreeMetricWarning(UserWarning):
-    """Some matrix is no tree metric: its tree's path lengths differ from it
-    by more than 1e-4 of its largest entry, and the tree depends on the
-    order of the leaves. Given once per call; the results are as they are.
+    """Some matrix is no tree metric: its additive tree's path lengths differ
+    from it by more than 1e-4 of its largest entry, and the tree depends on
+    the order of the leaves (method="nj" builds trees that do not). Given
+    once per call; the results are as they are.
     """
 
 
@@ -209,6 +220,7 @@ def rebuild(
     names: Sequence[str] | None = None,
     tolerance: ToleranceLike = "absolute",
     strict: bool = False,
+    method: Method = "additive",
 ) -> Tree:
     """Rebuilds the tree whose path lengths the matrix records.
 
@@ -220,6 +232,9 @@ def rebuild(
         tolerance: "absolute", "relative" or a positive number (see the
             package's help).
         strict: a matrix that is no tree metric is not additive.
+        method: "additive" (the tree whose path lengths the matrix records,
+            as the programs rebuild it), "nj" (neighbor joining) or "bionj"
+            (see the package's help).
 
     Returns:
         The Tree, with ``leaf_count``, ``misfit`` and ``newick()``.
@@ -234,9 +249,9 @@ def rebuild(
         NotTreeMetricWarning: the matrix is no tree metric.
     """
     array, labels = _matrix(matrix if names is None else _Named(matrix, names), None)
-    tree = _core.rebuild(array, list(labels or ()), _tolerance(tolerance), _flag(strict, "strict"))
+    tree = _core.rebuild(array, list(labels or ()), _tolerance(tolerance), _flag(strict, "strict"), _method(method))
     if tree.misfit_warning:
-        warnings.warn(tree.misfit_warning, NotTreeMetricWarning, stacklevel=2)
+        warnings.warn(tree.misfit_warning + _NJ_HINT, NotTreeMetricWarning, stacklevel=2)
     return tree
 
 
@@ -250,6 +265,7 @@ def first_against_others(
     metric: Metric = "rf",
     normalised: bool = False,
     threads: int = 0,
+    method: Method = "additive",
 ) -> Any:
     """The distance of the first tree to each of the others.
 
@@ -276,6 +292,7 @@ def first_against_others(
         threads: at most this many threads, the caller's included; 0 (the
             default) for every core the process may use. The results never
             depend on it.
+        method: how each matrix is made a tree, as in rebuild().
 
     Returns:
         An (m - 1,) array: int64 for "rf" counts, float64 when normalised,
@@ -295,7 +312,9 @@ def first_against_others(
     Warns:
         NotTreeMetricWarning: some matrix is no tree metric.
     """
-    found = _compare(_labelled(matrices, names), metric, normalised, not_additive, "first", 0, tolerance, strict, threads)
+    found = _compare(
+        _labelled(matrices, names), metric, normalised, not_additive, "first", 0, tolerance, strict, threads, method
+    )
     return _answer(found[0][1:], found, return_misfit)
 
 
@@ -312,6 +331,7 @@ def pairs(
     condensed: bool = False,
     threads: int = 0,
     other_names: Iterable[Sequence[str] | None] | None = None,
+    method: Method = "additive",
 ) -> Any:
     """The distance of every tree to every other, as rf_pairs writes it.
 
@@ -351,6 +371,7 @@ def pairs(
             default) for every core the process may use. The results never
             depend on it.
         other_names: the names of `other`'s matrices, as `names`.
+        method: how each matrix is made a tree, as in rebuild().
 
     Returns:
         An (m, m) symmetric array with a zero diagonal, (m1, m2) with
@@ -379,7 +400,7 @@ def pairs(
     given = _labelled(matrices, names)
     if other is None:
         rows = "condensed" if _flag(condensed, "condensed") else "all"
-        found = _compare(given, metric, normalised, not_additive, rows, 0, tolerance, strict, threads)
+        found = _compare(given, metric, normalised, not_additive, rows, 0, tolerance, strict, threads, method)
         if rows == "condensed":
             return _answer(found[0], found, return_misfit)
         m = len(found[1])
@@ -388,7 +409,7 @@ def pairs(
         raise ValueError("condensed applies to one set of trees, not to two")
     first = list(given)
     both = itertools.chain(first, _labelled(other, other_names))
-    found = _compare(both, metric, normalised, not_additive, "across", len(first), tolerance, strict, threads)
+    found = _compare(both, metric, normalised, not_additive, "across", len(first), tolerance, strict, threads, method)
     m1 = len(first)
     return _answer(found[0].reshape(m1, len(found[1]) - m1), found, return_misfit)
 
@@ -407,6 +428,7 @@ def _compare(
     tolerance: object,
     strict: object,
     threads: object,
+    method: object,
 ) -> tuple[Table, FloatArray, str]:
     """The library's table of these matrices and trees, their misfits and
     the warning to give."""
@@ -421,14 +443,24 @@ def _compare(
         _tolerance(tolerance),
         _flag(strict, "strict"),
         _thread_count(threads),
+        _method(method),
     )
 
 
 def _answer(table: Table, found: tuple[Table, FloatArray, str], return_misfit: object) -> Any:
     """The table, and the misfits when asked for, after the warning."""
     if found[2]:
-        warnings.warn(found[2], NotTreeMetricWarning, stacklevel=3)
+        warnings.warn(found[2] + _NJ_HINT, NotTreeMetricWarning, stacklevel=3)
     return (table, found[1]) if _flag(return_misfit, "return_misfit") else table
+
+
+# What the warning adds: how to ask for trees that do not depend on the
+# order of the leaves.
+_NJ_HINT = '; method="nj" builds trees that do not depend on it'
+
+
+def _method(value: object) -> str:
+    return value if isinstance(value, str) else repr(value)
 
 
 def _tolerance(value: object) -> str | float:

@@ -63,7 +63,9 @@ class Tree:
     def __getstate__(self) -> tuple[int, list[tuple[int, int, float]], list[str], float, float]: ...
     def __setstate__(self, state: tuple[int, list[tuple[int, int, float]], list[str], float, float]) -> None: ...
 
-def rebuild(matrix: npt.NDArray[np.float64], names: Sequence[str], tolerance: str | float, strict: bool) -> Tree: ...
+def rebuild(
+    matrix: npt.NDArray[np.float64], names: Sequence[str], tolerance: str | float, strict: bool, method: str
+) -> Tree: ...
 def compare(
     matrices: Any,
     convert: Callable[[Any, int], tuple[Any, list[str] | None]],
@@ -75,4 +77,5 @@ def compare(
     tolerance: str | float,
     strict: bool,
     threads: int,
+    method: str,
 ) -> tuple[npt.NDArray[np.float64] | npt.NDArray[np.int64], npt.NDArray[np.float64], str]: ...

@@ -20,11 +20,11 @@ read_matrices <- function(path, m = NULL, format = c("auto", "rf", "phylip", "cs
   read$matrices
 }
 
-rebuild <- function(d, tolerance = "absolute", strict = FALSE) {
+rebuild <- function(d, tolerance = "absolute", strict = FALSE, method = "additive") {
   d <- checked_matrix(d, "d")
   labels <- leaf_names(d, "d")
-  parts <- library_result(rfc_rebuild(d, checked_tolerance(tolerance), checked_flag(strict, "strict")), list(d), "d",
-                          sys.call())
+  parts <- library_result(rfc_rebuild(d, checked_tolerance(tolerance), checked_flag(strict, "strict"),
+                                      method_word(method)), list(d), "d", sys.call())
   warn_of_misfit(parts$warning, sys.call())
   structure(phylo_of(parts, if (is.null(labels)) as.character(seq_len(nrow(d))) else labels), misfit = parts$misfit)
 }
@@ -46,12 +46,14 @@ phylo_of <- function(parts, labels) {
 
 first_against_others <- function(matrices, not_additive = c("error", "na"), tolerance = "absolute",
                                  strict = FALSE, metric = c("rf", "wrf", "kf"), normalised = FALSE,
-                                 threads = getOption("rfcompare.threads", 0L), normalize = NULL) {
+                                 threads = getOption("rfcompare.threads", 0L), normalize = NULL,
+                                 method = "additive") {
   not_additive <- match.arg(not_additive)
   metric <- match.arg(metric)
   normalised <- checked_flag(if (is.null(normalize)) normalised else normalize, "normalised")
   given <- matrix_list(matrices)
-  found <- compare_all(given, metric, normalised, not_additive, tolerance, strict, threads, sys.call(), rows = "first")
+  found <- compare_all(given, metric, normalised, not_additive, tolerance, strict, threads, sys.call(), rows = "first",
+                       method = method)
   warn_of_misfit(found$warning, sys.call())
   result <- found$distances[-1L]
   names(result) <- labels_of(given)[-1L]
@@ -60,7 +62,7 @@ first_against_others <- function(matrices, not_additive = c("error", "na"), tole
 
 rf_pairs <- function(matrices, metric = c("rf", "wrf", "kf"), normalised = FALSE,
                      not_additive = c("error", "na"), tolerance = "absolute", strict = FALSE, tree2 = NULL,
-                     threads = getOption("rfcompare.threads", 0L), normalize = NULL) {
+                     threads = getOption("rfcompare.threads", 0L), normalize = NULL, method = "additive") {
   metric <- match.arg(metric)
   not_additive <- match.arg(not_additive)
   normalised <- checked_flag(if (is.null(normalize)) normalised else normalize, "normalised")
@@ -70,14 +72,14 @@ rf_pairs <- function(matrices, metric = c("rf", "wrf", "kf"), normalised = FALSE
   if (!is.null(tree2)) {
     second <- as_list(matrix_list(tree2))
     found <- compare_all(c(as_list(given), second), metric, normalised, not_additive, tolerance, strict, threads, sys.call(),
-                         rows = "across", first_set = m)
+                         rows = "across", first_set = m, method = method)
     warn_of_misfit(found$warning, sys.call())
     table <- matrix(found$distances, nrow = m, byrow = TRUE,
                     dimnames = list(labels, if (is.null(names(second))) seq_along(second) else names(second)))
     return(with_misfit(table, found$misfit, c(as_list(given), second)))
   }
   found <- compare_all(given, metric, normalised, not_additive, tolerance, strict, threads, sys.call(),
-                       rows = "condensed")
+                       rows = "condensed", method = method)
   warn_of_misfit(found$warning, sys.call())
   with_misfit(structure(found$distances, Size = m, Labels = labels, Diag = FALSE, Upper = FALSE,
                         method = if (normalised) "rf, normalised" else metric, call = match.call(), class = "dist"),
@@ -103,7 +105,7 @@ as_list <- function(given) if (is.array(given)) lapply(seq_len(count_of(given)),
 # each tree's misfit (rows named as the matrices are); the library matches
 # the leaves by name where the matrices have names.
 compare_all <- function(given, metric, normalised, not_additive, tolerance, strict, threads, call, rows,
-                        first_set = 0) {
+                        first_set = 0, method = "additive") {
   if (!is.numeric(threads) || length(threads) != 1L || is.na(threads) || threads < 0 || threads != round(threads)) {
     stop("threads must be 0 (every core) or a whole number of threads")
   }
@@ -111,19 +113,28 @@ compare_all <- function(given, metric, normalised, not_additive, tolerance, stri
     if (inherits(given[[k]], "phylo")) NULL else leaf_names(given[[k]], sprintf("matrix %d", k))
   })
   found <- library_result(rfc_compare(given, names_of, not_additive == "na", metric, normalised, rows, first_set,
-                                      checked_tolerance(tolerance), checked_flag(strict, "strict"), as.double(threads)),
+                                      checked_tolerance(tolerance), checked_flag(strict, "strict"), as.double(threads),
+                                      method_word(method)),
                           given, call = call)
   rownames(found$misfit) <- labels_of(given)
   found
 }
 
 # The library's warning that some matrix is no tree metric, as R's warning
-# of class rfcompare_not_tree_metric.
+# of class rfcompare_not_tree_metric, with how to ask for trees that do not
+# depend on the order of the leaves.
 warn_of_misfit <- function(text, call) {
   if (nzchar(text)) {
     warning(structure(class = c("rfcompare_not_tree_metric", "warning", "condition"),
-                      list(message = text, call = call)))
+                      list(message = paste0(text, '; method = "nj" builds trees that do not depend on it'),
+                           call = call)))
   }
+}
+
+# The method as the library reads it: its name, or what was given written out
+# (which no method is called), so that the library says what it takes.
+method_word <- function(method) {
+  if (is.character(method) && length(method) == 1L && !is.na(method)) method else paste(deparse(method), collapse = " ")
 }
 
 checked_flag <- function(value, what) {

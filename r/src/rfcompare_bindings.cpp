@@ -238,10 +238,11 @@ SEXP rfc_read_matrices(std::vector<std::string> paths, Rcpp::Nullable<Rcpp::Nume
 // The rebuilt tree's edges, as ape's phylo holds them, or the library's
 // error.
 // [[Rcpp::export]]
-SEXP rfc_rebuild(Rcpp::NumericMatrix d, SEXP tolerance, bool strict) {
+SEXP rfc_rebuild(Rcpp::NumericMatrix d, SEXP tolerance, bool strict, std::string method) {
     return translated([&]() -> SEXP {
-        const rf_compare::Tree tree =
-            rf_compare::rebuild(view_of(d.begin(), d.nrow(), d.ncol()), {}, tolerance_of(tolerance), strict);
+        const rf_compare::Tree tree = rf_compare::rebuild(view_of(d.begin(), d.nrow(), d.ncol()), {},
+                                                          tolerance_of(tolerance), strict,
+                                                          rf_compare::rebuild_method_of(method));
         Rcpp::List parts = phylo_parts(tree);
         parts["misfit"] = misfit_vector(tree.misfit());
         parts["warning"] = tree.misfit_warning();
@@ -257,7 +258,8 @@ SEXP rfc_rebuild(Rcpp::NumericMatrix d, SEXP tolerance, bool strict) {
 // `names`: for each matrix, its leaves' names or NULL.
 // [[Rcpp::export]]
 SEXP rfc_compare(SEXP matrices, Rcpp::List names, bool mark_not_additive, std::string metric,
-                 bool normalised, std::string rows, double first_set, SEXP tolerance, bool strict, double threads) {
+                 bool normalised, std::string rows, double first_set, SEXP tolerance, bool strict, double threads,
+                 std::string method) {
     return translated([&]() -> SEXP {
         const rf_compare::TableRequest request{*rf_compare::metric_named(metric), normalised,
                                                rows == "first"    ? rf_compare::Rows::first
@@ -271,6 +273,7 @@ SEXP rfc_compare(SEXP matrices, Rcpp::List names, bool mark_not_additive, std::s
         options.keep_lengths = request.metric != rf_compare::Metric::rf;
         options.tolerance = tolerance_of(tolerance);
         options.strict = strict;
+        options.method = rf_compare::rebuild_method_of(method);
         options.threads = static_cast<std::size_t>(threads);
         options.interrupted = interrupted;
         rf_compare::TreeSet trees(options);
