@@ -11,6 +11,7 @@
 # takes than ours (nj, or bionj for ape's bionj), and the Robinson-Foulds
 # distance of its tree to ours (rf_pairs on the Newick trees). The machine
 # may be shared: CPU seconds are the steadier figure; the load is printed.
+# The peers: tests/install_packages.sh phylip clearcut (ape comes with the tests).
 #   bench/run_joining_benchmark.sh [ROUNDS] [N ...]
 #   (default: 3 rounds, 500 1000 2000 4000; peers slower than SLOW_PEER_S
 #   seconds, default 120, are run once per n, and ape's bionj, which takes

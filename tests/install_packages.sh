@@ -2,7 +2,7 @@
 # Installs the given Debian packages that are not installed yet, quietly;
 # without arguments, what the build and its tests need beyond the machine
 # image: the Python module's pybind11 and NumPy and what its tests (mypy too) and
-# example import; R, Rcpp, ape, phangorn (an oracle) and testthat for the R
+# example import; R, Rcpp, ape (also the oracle of neighbor joining's tests), phangorn (an oracle) and testthat for the R
 # package. As root, or through sudo.
 #   tests/install_packages.sh [PACKAGE...]
 set -euo pipefail

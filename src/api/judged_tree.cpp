@@ -2,6 +2,7 @@
 #include "judged_tree.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "cluster_table.hpp"
 #include "messages.hpp"
@@ -60,6 +61,14 @@ JudgedTree judge_matrix(const rf::DistanceMatrix& matrix, const Rebuilding& how,
         const auto formula =
             how.method == RebuildMethod::nj ? rf::JoiningFormula::neighbor_joining : rf::JoiningFormula::bionj;
         judged.tree = rf::tree_of_joins(rf::join_neighbors(matrix, formula, work), how.tolerance.zero * scale);
+        // Distances far from any tree can grow by half at each join: past the
+        // largest double, there is no tree to give.
+        if (!std::all_of(judged.tree->edge_length.begin(), judged.tree->edge_length.end(),
+                         [](double length) { return std::isfinite(length); })) {
+            judged.tree.reset();
+            judged.verdict.left_out = std::string(NOT_ADDITIVE) + ": its neighbor-joining lengths overflow";
+            return judged;
+        }
     }
     if (!judged.tree) {
         judged.verdict.left_out = std::string(NOT_ADDITIVE);

@@ -113,6 +113,9 @@ private:
     }
 
     Pair first_of(std::vector<Pair> pairs) {
+        if (pairs.empty()) { // every Q overflowed: any pair will do, the lengths are no lengths
+            return {distances_.live_slots()[0], distances_.live_slots()[1]};
+        }
         if (pairs.size() > 1) {
             const auto distance = [&](Pair pair) { return distances_.row(pair.a)[pair.b]; };
             const double closest = distance(*std::min_element(
