@@ -2,8 +2,9 @@
 """Draws examples/joining_accuracy.png: how far the trees of simulated
 alignments are from the tree the sequences evolved on, rebuilt additively,
 by neighbor joining and by BIONJ, for alignments of 100 to 3,200 sites
-(24 sequences, Jukes and Cantor's model and distances, 40 alignments per
-length). Needs the Python module (PYTHONPATH=build/python) and matplotlib.
+(24 sequences evolved as in make_bootstrap_example.py, Jukes and Cantor's
+distances, 40 alignments per length). Needs the Python module
+(PYTHONPATH=build/python) and matplotlib.
     python3 examples/joining_accuracy.py
 """
 
@@ -17,6 +18,7 @@ import matplotlib.pyplot as plt  # noqa: E402 - after choosing the backend
 import numpy as np  # noqa: E402
 
 import rf_compare  # noqa: E402
+from make_bootstrap_example import evolve, newick, random_tree  # noqa: E402 - beside this file
 
 TAXA, ALIGNMENTS = 24, 40
 LENGTHS = [100, 200, 400, 800, 1600, 3200]
@@ -26,28 +28,11 @@ NAMES = [f"s{k + 1:02d}" for k in range(TAXA)]
 
 def simulated(rng, sites):
     """The true tree as Newick, and the Jukes-Cantor distances of sequences evolved along it."""
-    edges, active, made = [], list(range(TAXA)), TAXA
-    while len(active) > 1:
-        x, y = rng.choice(active, 2, replace=False)
-        edges += [(made, int(x), rng.uniform(0.01, 0.3)), (made, int(y), rng.uniform(0.01, 0.3))]
-        active = [v for v in active if v not in (x, y)] + [made]
-        made += 1
-    sequences = {active[0]: rng.integers(4, size=sites)}
-    children = {}
-    for parent, child, length in reversed(edges):
-        changed = rng.random(sites) < 0.75 * (1.0 - np.exp(-4.0 * length / 3.0))
-        sequences[child] = np.where(changed, (sequences[parent] + rng.integers(1, 4, size=sites)) % 4, sequences[parent])
-        children.setdefault(parent, []).append((child, length))
-
-    def newick(v):
-        if v < TAXA:
-            return NAMES[v]
-        return "(" + ",".join(f"{newick(c)}:{length:.6f}" for c, length in children[v]) + ")"
-
-    leaves = np.array([sequences[v] for v in range(TAXA)])
+    edges, root = random_tree(rng, TAXA, longest=0.3)
+    leaves = np.array(evolve(edges, root, rng, sites))
     p = (leaves[:, None, :] != leaves[None, :, :]).mean(axis=2)
     d = -0.75 * np.log(np.maximum(1.0 - 4.0 * p / 3.0, 1e-5))
-    return newick(active[0]) + ";", d
+    return newick(edges, root), d
 
 
 def main():

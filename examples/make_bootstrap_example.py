@@ -25,35 +25,39 @@ HERE = pathlib.Path(__file__).resolve().parent
 TAXA, SITES, REPLICATES = 16, 250, 100
 
 
-def random_tree(rng):
-    """Edges (parent, child, length) of a random rooted binary tree, leaves 0..TAXA-1."""
-    edges, active, made = [], list(range(TAXA)), TAXA
+def random_tree(rng, taxa=TAXA, longest=0.15):
+    """Edges (parent, child, length) of a random rooted binary tree, leaves
+    0..taxa-1, lengths from 0.01 to `longest`; and its root."""
+    edges, active, made = [], list(range(taxa)), taxa
     while len(active) > 1:
         x, y = rng.choice(active, 2, replace=False)
-        edges += [(made, int(x), rng.uniform(0.01, 0.15)), (made, int(y), rng.uniform(0.01, 0.15))]
+        edges += [(made, int(x), rng.uniform(0.01, longest)), (made, int(y), rng.uniform(0.01, longest))]
         active = [v for v in active if v not in (x, y)] + [made]
         made += 1
     return edges, active[0]
 
 
-def evolve(edges, root, rng):
-    """Sequences of the leaves: each site of an edge of length t changes with
-    probability 3/4 (1 - exp(-4t/3)) to one of the three other bases."""
-    sequences = {root: rng.integers(4, size=SITES)}
+def evolve(edges, root, rng, sites=SITES):
+    """Sequences of the leaves (0..3 for A, C, G, T): each site of an edge of
+    length t changes with probability 3/4 (1 - exp(-4t/3)) to one of the
+    three other bases."""
+    sequences = {root: rng.integers(4, size=sites)}
     for parent, child, length in reversed(edges):  # parents before children
-        changed = rng.random(SITES) < 0.75 * (1.0 - np.exp(-4.0 * length / 3.0))
-        shift = rng.integers(1, 4, size=SITES)
+        changed = rng.random(sites) < 0.75 * (1.0 - np.exp(-4.0 * length / 3.0))
+        shift = rng.integers(1, 4, size=sites)
         sequences[child] = np.where(changed, (sequences[parent] + shift) % 4, sequences[parent])
-    return [sequences[leaf] for leaf in range(TAXA)]
+    leaves = min(v for v, _, _ in edges)  # the first inner node: as many leaves as that
+    return [sequences[leaf] for leaf in range(leaves)]
 
 
 def newick(edges, root):
+    """The tree in Newick, leaf v named s01, s02, ..."""
     children = {}
     for parent, child, length in edges:
         children.setdefault(parent, []).append((child, length))
 
     def text(v):
-        if v < TAXA:
+        if v not in children:
             return f"s{v + 1:02d}"
         return "(" + ",".join(f"{text(c)}:{length:.6f}" for c, length in children[v]) + ")"
 
