@@ -29,9 +29,10 @@ std::int64_t cells_of(const MatrixView& view) noexcept { return view.rows * view
 
 } // namespace
 
-// Where one member copies a matrix to rebuild it.
+// Where one member copies a matrix to rebuild it, and joins its neighbors.
 struct TreeCollector::Workspace {
     std::optional<rf::DistanceMatrix> matrix;
+    rf::JoiningRoom room;
 };
 
 // What rebuilding one matrix gave: its tree (nothing: not additive), or
@@ -80,7 +81,9 @@ void TreeCollector::add(const rf::DistanceMatrix& matrix, const std::vector<std:
         static_cast<void>(names_.order_of(names)); // the matrices come in their order already
     }
     try {
-        keep(judge_matrix(matrix, settings_.rebuilding, {team_for_one(matrix.leaf_count()), {}}), matrix.leaf_count());
+        workspaces_.resize(std::max<std::size_t>(workspaces_.size(), 1));
+        keep(judge_matrix(matrix, settings_.rebuilding, {team_for_one(matrix.leaf_count()), {}, &workspaces_[0].room}),
+             matrix.leaf_count());
     } catch (...) {
         if (size_ == 0) {
             names_ = LeafNames{}; // nothing kept, nothing fixed
@@ -268,9 +271,11 @@ void TreeCollector::rebuild_named_batch(std::span<const MatrixView> views,
                 return;
             }
             if (!outcomes[k].done) {
-                const rf::JoiningWork work{members == 1 ? searchers : nullptr, [&cancellation, member] {
+                const rf::JoiningWork work{members == 1 ? searchers : nullptr,
+                                           [&cancellation, member] {
                                                return member == 0 ? cancellation.poll() : cancellation.stopped();
-                                           }};
+                                           },
+                                           &workspaces_[member].room};
                 rebuild_view(views[k], size_ + k, workspaces_[member], outcomes[k], work);
             }
         }

@@ -109,16 +109,16 @@ struct JoiningMatrix::Found {
     std::vector<Pair> pairs;
 };
 
-JoiningMatrix::JoiningMatrix(const DistanceMatrix& matrix)
+JoiningMatrix::JoiningMatrix(const DistanceMatrix& matrix, JoiningRoom& room)
     : leaf_count_(matrix.leaf_count()), stride_(static_cast<std::size_t>(leaf_count_)),
-      rows_(allocate_array<double>(checked_product(stride_, stride_), false)),
-      list_(allocate_array<std::int32_t>(checked_product(stride_, stride_), false)), list_begin_(stride_, 0),
+      rows_(room.distances(checked_product(stride_, stride_))), list_(room.lists(checked_product(stride_, stride_))),
+      list_begin_(stride_, 0),
       list_end_(stride_, 0), node_(stride_), state_(2 * stride_), live_(stride_), next_node_(leaf_count_) {
     const std::int32_t n = leaf_count_;
     for (std::int32_t top = 0; top < n; top += TILE) {
         for (std::int32_t left = 0; left <= top; left += TILE) {
             for (std::int32_t s = top; s < std::min(top + TILE, n); ++s) {
-                double* const own = rows_.get() + index(s) * stride_;
+                double* const own = rows_ + index(s) * stride_;
                 for (std::int32_t t = left; t < std::min({left + TILE, n, s}); ++t) {
                     // The mean, the same in either order; +0.0 turns a -0 into 0.
                     const double d = (matrix.at(s + 1, t + 1) + matrix.at(t + 1, s + 1)) / 2.0 + 0.0;
@@ -149,7 +149,7 @@ void JoiningMatrix::sort_list(std::int32_t slot, std::span<const std::int32_t> o
         keyed[k] = (std::uint64_t{ordered_bits(lower_key(own[t]))} << 32U) | static_cast<std::uint32_t>(node_[index(t)]);
     }
     sort_by_key(keyed, std::span<std::uint64_t>(sort_scratch_.data() + count, count));
-    std::int32_t* const list = list_.get() + index(slot) * stride_;
+    std::int32_t* const list = list_ + index(slot) * stride_;
     for (std::size_t p = 0; p < count; ++p) {
         list[p] = static_cast<std::int32_t>(keyed[p] & 0xFFFFFFFFU);
     }
@@ -189,7 +189,7 @@ public:
           ranks_(ranks) {}
 
     void nearest(std::int32_t slot) {
-        const std::int32_t* const list = m_.list_.get() + index(slot) * m_.stride_;
+        const std::int32_t* const list = m_.list_ + index(slot) * m_.stride_;
         std::int32_t& begin = m_.list_begin_[index(slot)];
         const std::int32_t end = m_.list_end_[index(slot)];
         while (begin < end && m_.state_[index(list[begin])].slot < 0) {
@@ -202,7 +202,7 @@ public:
     }
 
     void rest(std::int32_t slot) {
-        const std::int32_t* const list = m_.list_.get() + index(slot) * m_.stride_;
+        const std::int32_t* const list = m_.list_ + index(slot) * m_.stride_;
         const double* const row = m_.row(slot);
         const std::int32_t begin = m_.list_begin_[index(slot)];
         const std::int32_t end = m_.list_end_[index(slot)];
@@ -249,7 +249,7 @@ private:
     // out, kept in order at the end of that range; the nearest entry, read
     // already, stays first.
     void drop_joined(std::int32_t slot, std::int32_t from, std::int32_t to) {
-        std::int32_t* const list = m_.list_.get() + index(slot) * m_.stride_;
+        std::int32_t* const list = m_.list_ + index(slot) * m_.stride_;
         std::int32_t kept = to;
         for (std::int32_t p = to; p-- > from;) {
             if (m_.state_[index(list[p])].slot >= 0) {
@@ -319,7 +319,7 @@ std::int32_t JoiningMatrix::join(Pair pair, std::span<const double> distances) {
     const std::int32_t a = pair.a;
     const std::int32_t b = pair.b;
     live_.erase(std::find(live_.begin(), live_.end(), b));
-    double* const row_a = rows_.get() + index(a) * stride_;
+    double* const row_a = rows_ + index(a) * stride_;
     const double* const row_b = row(b);
     for (const std::int32_t k : live_) {
         if (k != a) {

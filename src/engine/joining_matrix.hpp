@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "distance_matrix.hpp"
-#include "heap_array.hpp"
+#include "joining_room.hpp"
 #include "thread_team.hpp"
 
 namespace rf {
@@ -40,9 +40,9 @@ public:
         std::int32_t b = -1;
     };
 
-    // The leaves of `matrix`, d(a, b) the mean of its two entries. Throws
-    // std::bad_alloc.
-    explicit JoiningMatrix(const DistanceMatrix& matrix);
+    // The leaves of `matrix`, d(a, b) the mean of its two entries, in
+    // `room`, which must outlive this. Throws std::bad_alloc.
+    JoiningMatrix(const DistanceMatrix& matrix, JoiningRoom& room);
 
     [[nodiscard]] std::int32_t left() const noexcept { return static_cast<std::int32_t>(live_.size()); }
     // The slots of the nodes left, in increasing order.
@@ -50,7 +50,7 @@ public:
     [[nodiscard]] std::int32_t node(std::int32_t slot) const noexcept { return node_[index(slot)]; }
     [[nodiscard]] double sum(std::int32_t slot) const noexcept { return state_[index(node(slot))].sum; }
     // Indexed by slot; only the entries of the slots left mean anything.
-    [[nodiscard]] const double* row(std::int32_t slot) const noexcept { return rows_.get() + index(slot) * stride_; }
+    [[nodiscard]] const double* row(std::int32_t slot) const noexcept { return rows_ + index(slot) * stride_; }
 
     // Every pair of least Q, the search shared among the team's members
     // (nullptr: this thread alone). Where `ranks` is not empty (one per
@@ -81,9 +81,9 @@ private:
 
     std::int32_t leaf_count_;
     std::size_t stride_;
-    HeapArray<double> rows_;
+    double* rows_; // in the room
     // Slot s's list: list_ [s * stride_ + list_begin_[s], s * stride_ + list_end_[s]), by node.
-    HeapArray<std::int32_t> list_;
+    std::int32_t* list_; // in the room
     std::vector<std::int32_t> list_begin_;
     std::vector<std::int32_t> list_end_;
     std::vector<std::int32_t> node_; // per slot

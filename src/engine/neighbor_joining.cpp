@@ -20,16 +20,15 @@ std::size_t at(std::int32_t i) noexcept { return static_cast<std::size_t>(i); }
 // sum of each row over the nodes left.
 class Variances {
 public:
-    explicit Variances(const JoiningMatrix& distances)
-        : stride_(at(distances.left())), rows_(allocate_array<double>(checked_product(stride_, stride_), false)),
-          sums_(stride_) {
+    Variances(const JoiningMatrix& distances, JoiningRoom& room)
+        : stride_(at(distances.left())), rows_(room.variances(checked_product(stride_, stride_))), sums_(stride_) {
         for (const std::int32_t slot : distances.live_slots()) {
             std::copy_n(distances.row(slot), stride_, row(slot));
             sums_[at(slot)] = distances.sum(slot);
         }
     }
 
-    [[nodiscard]] double* row(std::int32_t slot) noexcept { return rows_.get() + at(slot) * stride_; }
+    [[nodiscard]] double* row(std::int32_t slot) noexcept { return rows_ + at(slot) * stride_; }
     [[nodiscard]] double sum(std::int32_t slot) const noexcept { return sums_[at(slot)]; }
 
     // Gascuel's weight of a, 1/2 + sum over k of (v(b, k) - v(a, k)) / (2 (r - 2) v(a, b)),
@@ -66,17 +65,17 @@ public:
 
 private:
     std::size_t stride_;
-    HeapArray<double> rows_;
+    double* rows_; // in the room
     std::vector<double> sums_;
 };
 
 class Joiner {
 public:
-    Joiner(const DistanceMatrix& matrix, JoiningFormula formula, const JoiningWork& work)
-        : matrix_(matrix), work_(work), distances_(matrix), n_(matrix.leaf_count()),
+    Joiner(const DistanceMatrix& matrix, JoiningFormula formula, const JoiningWork& work, JoiningRoom& room)
+        : matrix_(matrix), work_(work), distances_(matrix, room), n_(matrix.leaf_count()),
           new_distances_(at(n_), 0.0) {
         if (formula == JoiningFormula::bionj) {
-            variances_.emplace(distances_);
+            variances_.emplace(distances_, room);
         }
         tree_.leaf_count = n_;
         tree_.edges.reserve(at(2 * n_ - 3));
@@ -194,7 +193,11 @@ private:
 } // namespace
 
 JoinedTree join_neighbors(const DistanceMatrix& matrix, JoiningFormula formula, const JoiningWork& work) {
-    return Joiner(matrix, formula, work).run();
+    if (work.room != nullptr) {
+        return Joiner(matrix, formula, work, *work.room).run();
+    }
+    JoiningRoom room;
+    return Joiner(matrix, formula, work, room).run();
 }
 
 } // namespace rf

@@ -38,6 +38,7 @@
 
 #include "cluster_tree_builder.hpp"
 #include "distance_matrix.hpp"
+#include "joining_room.hpp"
 #include "thread_team.hpp"
 
 namespace rf {
@@ -57,6 +58,8 @@ struct JoiningWork {
     ThreadTeam* team = nullptr;
     // Asked once per join on the calling thread; true throws Cancelled.
     std::function<bool()> stop;
+    // Where the matrices go, kept for the next matrix; nullptr: room of its own.
+    JoiningRoom* room = nullptr;
 };
 
 // The matrix's entries off the diagonal must be finite and not negative,
