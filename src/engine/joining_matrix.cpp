@@ -8,6 +8,8 @@
 #include <cmath>
 #include <limits>
 
+#include "cancellation.hpp"
+
 namespace rf {
 
 namespace {
@@ -19,6 +21,8 @@ constexpr std::int32_t NODES_WORTH_SHARING = 600;
 // Matrices are copied in tiles of this many rows and columns, so that the
 // entries read down a column stay in the cache.
 constexpr std::int32_t TILE = 64;
+// Rows sorted between two questions whether to stop: a few milliseconds.
+constexpr std::int32_t ROWS_BETWEEN_STOPS = 64;
 // Shorter lists are sorted by comparison.
 constexpr std::size_t RADIX_SORT_FROM = 96;
 
@@ -109,7 +113,7 @@ struct JoiningMatrix::Found {
     std::vector<Pair> pairs;
 };
 
-JoiningMatrix::JoiningMatrix(const DistanceMatrix& matrix, JoiningRoom& room)
+JoiningMatrix::JoiningMatrix(const DistanceMatrix& matrix, JoiningRoom& room, const std::function<bool()>& stop)
     : leaf_count_(matrix.leaf_count()), stride_(static_cast<std::size_t>(leaf_count_)),
       rows_(room.distances(checked_product(stride_, stride_))), list_(room.lists(checked_product(stride_, stride_))),
       list_begin_(stride_, 0),
@@ -135,6 +139,9 @@ JoiningMatrix::JoiningMatrix(const DistanceMatrix& matrix, JoiningRoom& room)
         state_[index(s)] = {sum_in_any_order({row(s), stride_}), s};
     }
     for (std::int32_t s = 0; s < n; ++s) {
+        if (s % ROWS_BETWEEN_STOPS == 0 && stop && stop()) {
+            throw Cancelled();
+        }
         sort_list(s, std::span<const std::int32_t>(live_).first(index(s)));
     }
 }

@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -41,8 +42,9 @@ public:
     };
 
     // The leaves of `matrix`, d(a, b) the mean of its two entries, in
-    // `room`, which must outlive this. Throws std::bad_alloc.
-    JoiningMatrix(const DistanceMatrix& matrix, JoiningRoom& room);
+    // `room`, which must outlive this. `stop` (may be empty) is asked now and
+    // then; true throws Cancelled. Throws std::bad_alloc.
+    JoiningMatrix(const DistanceMatrix& matrix, JoiningRoom& room, const std::function<bool()>& stop);
 
     [[nodiscard]] std::int32_t left() const noexcept { return static_cast<std::int32_t>(live_.size()); }
     // The slots of the nodes left, in increasing order.

@@ -5,11 +5,15 @@
 #include <bit>
 #include <utility>
 
+#include "cancellation.hpp"
+
 namespace rf {
 
 namespace {
 
 constexpr int MOST_ROUNDS = 16;
+// Leaves between two questions whether to stop: a few milliseconds.
+constexpr std::int32_t LEAVES_BETWEEN_STOPS = 64;
 
 // A 64-bit mix with every bit of the input reaching every bit of the output.
 std::uint64_t mixed(std::uint64_t x) noexcept {
@@ -28,7 +32,7 @@ std::size_t count_classes(std::vector<std::uint64_t> colours) {
 
 } // namespace
 
-std::vector<std::int64_t> leaf_ranks(const DistanceMatrix& matrix) {
+std::vector<std::int64_t> leaf_ranks(const DistanceMatrix& matrix, const std::function<bool()>& stop) {
     const std::int32_t n = matrix.leaf_count();
     const auto count = static_cast<std::size_t>(n);
     std::vector<std::uint64_t> colour(count, 0);
@@ -37,6 +41,9 @@ std::vector<std::int64_t> leaf_ranks(const DistanceMatrix& matrix) {
     std::size_t classes = 1;
     for (int round = 0; round < MOST_ROUNDS && classes < count; ++round) {
         for (std::int32_t v = 1; v <= n; ++v) {
+            if (v % LEAVES_BETWEEN_STOPS == 0 && stop && stop()) {
+                throw Cancelled();
+            }
             std::size_t k = 0;
             for (std::int32_t w = 1; w <= n; ++w) {
                 if (w != v) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "distance_matrix.hpp"
@@ -17,7 +18,8 @@ namespace rf {
 
 // rank[v - 1] for leaf v, in 0..n-1; d(a, b) is taken as the mean of the two
 // entries, as neighbor joining takes it. O(n^2 log n) for each round of
-// refinement, a few rounds in practice (at most 16). Throws std::bad_alloc.
-[[nodiscard]] std::vector<std::int64_t> leaf_ranks(const DistanceMatrix& matrix);
+// refinement, a few rounds in practice (at most 16). `stop` (may be empty)
+// is asked now and then; true throws Cancelled. Throws std::bad_alloc.
+[[nodiscard]] std::vector<std::int64_t> leaf_ranks(const DistanceMatrix& matrix, const std::function<bool()>& stop = {});
 
 } // namespace rf

@@ -72,7 +72,7 @@ private:
 class Joiner {
 public:
     Joiner(const DistanceMatrix& matrix, JoiningFormula formula, const JoiningWork& work, JoiningRoom& room)
-        : matrix_(matrix), work_(work), distances_(matrix, room), n_(matrix.leaf_count()),
+        : matrix_(matrix), work_(work), distances_(matrix, room, work.stop), n_(matrix.leaf_count()),
           new_distances_(at(n_), 0.0) {
         if (formula == JoiningFormula::bionj) {
             variances_.emplace(distances_, room);
@@ -125,7 +125,7 @@ private:
             return pairs.front();
         }
         if (ranks_.empty()) {
-            ranks_ = leaf_ranks(matrix_);
+            ranks_ = leaf_ranks(matrix_, work_.stop);
             ranks_.resize(2 * at(n_));
             for (std::int32_t node = n_; node < 2 * n_; ++node) {
                 ranks_[at(node)] = node; // after every leaf, in the order made

@@ -14,16 +14,19 @@
 // l = 1/2 + sum over k of (v(b, k) - v(a, k)) / (2 (r - 2) v(a, b)), kept in
 // [0, 1] (1/2 when v(a, b) is 0).
 //
-// The same tree whatever the order of the leaves. Every sum is taken in an
-// order fixed by the values alone (a row's entries in increasing order), and
-// every formula is written symmetric in a and b, so that two orders of the
-// leaves compute bit for bit the same numbers. Pairs of exactly equal Q are
-// told apart by their nodes: a leaf by its rank among the leaves as its
-// distances tell them apart (leaf_symmetry.hpp), a joined node by when it
-// was made (after every leaf); the pair whose lesser, then greater, rank
-// is the least is joined. Only leaves that no comparison of distances tells
-// apart, such as the copies of one sequence, are then taken in leaf order;
-// swapping such leaves is a symmetry of the matrix itself.
+// The same tree whatever the order of the leaves. Every sum is exact before
+// its one rounding (sum_in_any_order), and every formula is written
+// symmetric in a and b, so that two orders of the leaves compute bit for
+// bit the same numbers. Pairs of exactly equal Q are told apart by their
+// distance (the closer pair first), then by their nodes: a leaf by its rank
+// among the leaves as its distances tell them apart (leaf_symmetry.hpp), a
+// joined node by when it was made (after every leaf), the pair whose
+// lesser, then greater, rank is the least first. Only leaves that no
+// comparison of distances tells apart, such as the copies of one sequence,
+// are then taken in leaf order; swapping such leaves is a symmetry of the
+// matrix itself. With four nodes left, the two pairs that split them alike
+// always have equal Q, whatever rounding says: the closer of them is joined
+// (NJ's lengths are the same either way; BIONJ's last ones are not).
 //
 // Cost: O(n^2) memory (two matrices for BIONJ); the search for the least Q
 // reads each row's entries in increasing order, sorted once when the row is
