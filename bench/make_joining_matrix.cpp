@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
-#include <string>
 
 #include "random_tree.hpp"
 
@@ -41,7 +40,9 @@ int main(int argc, char** argv) {
     }
     std::fprintf(out.get(), "%5d\n", n);
     for (std::int32_t i = 1; i <= n; ++i) {
-        std::fprintf(out.get(), "%-10s", ("t" + std::to_string(i)).c_str());
+        char name[16];
+        std::snprintf(name, sizeof name, "t%d", i);
+        std::fprintf(out.get(), "%-10s", name);
         for (std::int32_t j = 1; j <= n; ++j) {
             std::fprintf(out.get(), " %.6f", d.at(i, j));
         }
